@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Sets everything up and runs every test: the plain build (unit, widget and desktop end-to-end
+# tests), then the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/setup.sh
+
+echo "== plain build =="
+bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+(cd build && ctest --output-on-failure -j "$(nproc)" --timeout 600)
+
+echo "== sanitizer build (address, undefined behaviour) =="
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON -DVANTREL_BUILD_BENCH=OFF
+(cd build-asan && ctest --output-on-failure -j "$(nproc)" --timeout 900 -LE desktop)

@@ -1,0 +1,106 @@
+#include "tests/support/Loopback.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+sockaddr_in loopback(int port) {
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return addr;
+}
+
+int boundSocket(int* portOut) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        throw std::runtime_error("socket failed");
+    sockaddr_in addr = loopback(0);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+        throw std::runtime_error("bind failed");
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    *portOut = ntohs(addr.sin_port);
+    return fd;
+}
+} // namespace
+
+OpenListener::OpenListener() {
+    m_fd = boundSocket(&m_port);
+    ::listen(m_fd, 512);
+    if (::pipe2(m_wakePipe, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    m_thread = std::thread([this] {
+        pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wakePipe[0], POLLIN, 0}};
+        for (;;) {
+            if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+                return;
+            if (fds[1].revents)
+                return;
+            if (fds[0].revents & POLLIN) {
+                const int client = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+                if (client >= 0) {
+                    ::close(client);
+                    ++m_accepted;
+                }
+            }
+        }
+    });
+}
+
+OpenListener::~OpenListener() {
+    const char byte = 0;
+    [[maybe_unused]] auto n = ::write(m_wakePipe[1], &byte, 1);
+    m_thread.join();
+    ::close(m_fd);
+    ::close(m_wakePipe[0]);
+    ::close(m_wakePipe[1]);
+}
+
+int ClosedLoopbackPort() {
+    int port = 0;
+    const int fd = boundSocket(&port);
+    ::close(fd); // bound, never listened: the port is free and refuses connections
+    return port;
+}
+
+SilentPeer::SilentPeer() {
+    m_fd = boundSocket(&m_port);
+    ::listen(m_fd, 0);
+    // Fill the accept queue; once it is full the kernel drops further SYNs without an answer.
+    for (int i = 0; i < 8; ++i) {
+        const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        sockaddr_in addr = loopback(m_port);
+        ::connect(client, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        pollfd pfd{client, POLLOUT, 0};
+        const bool completed = ::poll(&pfd, 1, 200) == 1 && (pfd.revents & POLLOUT);
+        m_fillers.push_back(client);
+        if (!completed)
+            break;
+    }
+}
+
+SilentPeer::~SilentPeer() {
+    for (int fd : m_fillers)
+        ::close(fd);
+    ::close(m_fd);
+}
+
+int OpenDescriptorCount() {
+    int count = 0;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (dirent* entry = ::readdir(dir))
+            if (entry->d_name[0] != '.')
+                ++count;
+        ::closedir(dir);
+    }
+    return count - 1; // the directory stream itself
+}

@@ -1,0 +1,79 @@
+#include "ui/common/MessageBox.h"
+
+#include <QMessageBox>
+#include <QQueue>
+
+namespace {
+struct TestState {
+    bool enabled = false;
+    QQueue<MessageBox::Answer> answers;
+    std::function<MessageBox::Answer(const MessageBox::Record&)> answerer;
+    QList<MessageBox::Record> records;
+};
+
+TestState& testState() {
+    static TestState state;
+    return state;
+}
+
+MessageBox::Answer defaultAnswer(MessageBox::Buttons buttons) {
+    return buttons == MessageBox::Buttons::YesNo ? MessageBox::Answer::Yes : MessageBox::Answer::Ok;
+}
+
+QMessageBox::Icon toQtIcon(MessageBox::Icon icon) {
+    switch (icon) {
+    case MessageBox::Icon::Information:
+        return QMessageBox::Information;
+    case MessageBox::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageBox::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+} // namespace
+
+MessageBox::Answer MessageBox::show(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
+                                    const QString& title) {
+    TestState& test = testState();
+    if (test.enabled) {
+        const Record record{text, title, buttons, icon};
+        test.records.append(record);
+        if (!test.answers.isEmpty())
+            return test.answers.dequeue();
+        if (test.answerer)
+            return test.answerer(record);
+        return defaultAnswer(buttons);
+    }
+
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    box.setTextFormat(Qt::PlainText); // user-typed host names must never be read as markup
+    box.setText(text);
+    box.setIcon(toQtIcon(icon));
+    if (buttons == Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+    }
+    const int result = box.exec();
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+void MessageBox::enableTestMode() { testState().enabled = true; }
+bool MessageBox::testMode() { return testState().enabled; }
+void MessageBox::setNextAnswer(Answer answer) { testState().answers.enqueue(answer); }
+void MessageBox::setAnswerer(std::function<Answer(const Record&)> answerer) {
+    testState().answerer = std::move(answerer);
+}
+QList<MessageBox::Record> MessageBox::takeRecords() { return std::exchange(testState().records, {}); }
+void MessageBox::resetTestMode() {
+    TestState& test = testState();
+    test.answers.clear();
+    test.answerer = nullptr;
+    test.records.clear();
+}
