@@ -6,54 +6,49 @@
 #include <QStringList>
 #include <functional>
 
-// One ordered record of everything the cycle asked of the window and the tray.
-struct CallLog {
-    QStringList calls;
+// The main window and its tray icon as the cycle sees them; every request lands, in order, in `calls`.
+class RecordingWindow : public CheckHost, public TrayIndicator {
+public:
     int Count(const QString& call) const { return static_cast<int>(calls.count(call)); }
-};
 
-class RecordingCheckHost : public CheckHost {
-public:
-    explicit RecordingCheckHost(CallLog& log) : m_log(log) {}
-
-    void LockCommands() override;
-    void UnlockCommands() override;
-    void ShowStatusLight(Light light) override;
-    void ShowMainWindow() override;
+    void LockCommands() override { calls << "Lock"; }
+    void UnlockCommands() override { calls << "Unlock"; }
+    void ShowStatusLight(Light light) override { calls << QStringLiteral("Status(%1)").arg(int(light)); }
+    void ShowMainWindow() override { calls << "ShowMainWindow"; }
     bool IsMainWindowVisible() const override { return mainWindowVisible; }
-    void DisplayServiceStatus() override;
-    void ClearBoardRows() override;
-    bool AskYesNo(const QString& text) override;
-    void Inform(const QString& text) override;
-    void PlayAlarm() override;
-
-    bool mainWindowVisible = false;
-    bool answerYes = false;
-    std::function<void()> whileAsking; // runs inside the open question, as events would
-    QStringList questions;
-    QStringList informed;
-
-private:
-    CallLog& m_log;
-};
-
-class RecordingTray : public TrayIndicator {
-public:
-    explicit RecordingTray(CallLog& log) : m_log(log) {}
+    void DisplayServiceStatus() override { calls << "Display"; }
+    void ClearBoardRows() override { calls << "ClearBoard"; }
+    bool AskYesNo(const QString& text) override {
+        calls << "Ask";
+        questions << text;
+        if (whileAsking)
+            whileAsking(); // as events arriving while the question is open
+        return answerYes;
+    }
+    void Inform(const QString& text) override {
+        calls << "Inform";
+        informed << text;
+    }
+    void PlayAlarm() override { calls << "Alarm"; }
 
     QString TrayToolTip() const override { return toolTip; }
-    void SetTrayToolTip(const QString& text) override;
-    void SetTrayImageToLight(Light light) override;
-    void SetTrayImageToStatus() override;
-    bool IsVisible() const override { return visible; }
-    void Show() override;
+    void SetTrayToolTip(const QString& text) override {
+        calls << "Tip";
+        toolTip = text;
+        toolTipsWritten << text;
+    }
+    void SetTrayImageToLight(Light light) override { calls << QStringLiteral("Image(%1)").arg(int(light)); }
+    void SetTrayImageToStatus() override { calls << "Image(status)"; }
+    bool IsVisible() const override { return trayVisible; }
+    void Show() override { calls << "Show"; }
 
-    bool visible = true;
+    QStringList calls;
+    bool mainWindowVisible = false;
+    bool trayVisible = true;
+    bool answerYes = false;
+    std::function<void()> whileAsking;
+    QStringList questions, informed, toolTipsWritten;
     QString toolTip;
-    QStringList toolTipsWritten;
-
-private:
-    CallLog& m_log;
 };
 
 // Wall time set by the test; durations from the real monotonic clock.
