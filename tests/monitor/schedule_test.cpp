@@ -9,7 +9,9 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <cctype>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 const QDateTime Noon(QDate(2026, 3, 2), QTime(12, 0));
@@ -57,7 +59,15 @@ INSTANTIATE_TEST_SUITE_P(Table, Frequencies,
                                            FrequencyCase{"4", 30}, FrequencyCase{"5", 60},
                                            FrequencyCase{"6", 120}, FrequencyCase{"9", 120},
                                            FrequencyCase{"-1", 120}, FrequencyCase{"x", 120},
-                                           FrequencyCase{" 1 ", 10}, FrequencyCase{"99999", 120}));
+                                           FrequencyCase{" 1 ", 10}, FrequencyCase{"99999", 120}),
+                         [](const auto& info) {
+                             std::string name = "Stored";
+                             for (const char ch : std::string(info.param.stored))
+                                 name += std::isalnum(static_cast<unsigned char>(ch)) ? std::string(1, ch)
+                                         : ch == '-'                                  ? "Minus"
+                                                                                      : "Blank";
+                             return name;
+                         });
 
 TEST_F(ScheduleTest, EmptyFrequencyIsSeeded) {
     schedule.LoadCheckFrequency();
