@@ -40,7 +40,7 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ "$(dpkg-deb -f "$deb" Package)" = vantrel-local ] || fail "package name"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not the project's $version"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libqt6network6 qt6-qpa-plugins; do
+for needed in libqt6core6 libqt6widgets6 qt6-qpa-plugins; do
     grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 
@@ -68,7 +68,7 @@ for size in 16 32; do
 done
 grep -qx 'Categories=Network;Monitor;System;' /usr/share/applications/vantrel-local.desktop || fail "desktop categories"
 if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate /usr/share/applications/vantrel-local.desktop || fail "desktop file"
+    desktop-file-validate --no-hints /usr/share/applications/vantrel-local.desktop || fail "desktop file"
 fi
 if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$metainfo" >"$scratch/appstream.log" 2>&1 ||
@@ -85,6 +85,8 @@ set -u
 log=$1
 vantrel-local >"$log" 2>&1 &
 pid=$!
+# Whatever fails below, no program is left behind on the display.
+trap 'kill -KILL "$pid" 2>/dev/null' EXIT
 # Ready once start-up has seeded the settings store.
 for _ in $(seq 200); do
     ls "$XDG_CONFIG_HOME"/Vantrel/* >/dev/null 2>&1 && break
@@ -115,7 +117,7 @@ status=$?
 [ "$status" -eq 0 ] || { echo "the program ended with $status after SIGTERM"; exit 1; }
 exit 0
 EOF
-env HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/run" \
+env QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-xcb}" HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/run" \
     xvfb-run -a -s "-screen 0 1024x768x24" bash "$scratch/start.sh" "$scratch/program.log" >"$scratch/start.log" 2>&1 ||
     { cat "$scratch/start.log" "$scratch/program.log" >&2; fail "start under xvfb-run"; }
 
