@@ -45,18 +45,26 @@ void LeaveDeadLockFile(const QString& path) {
                "\n");
 }
 
+// A notification reaches `primary` exactly once.
+::testing::AssertionResult NotificationActivates(SingleInstance& primary, const QString& socketPath) {
+    QSignalSpy activations(&primary, &SingleInstance::activationRequested);
+    if (!SingleInstance::notifyPrimary(socketPath))
+        return ::testing::AssertionFailure() << "the notification was not taken";
+    if (!activations.wait(5000))
+        return ::testing::AssertionFailure() << "no activation arrived";
+    if (activations.count() != 1)
+        return ::testing::AssertionFailure() << activations.count() << " activations";
+    return ::testing::AssertionSuccess();
+}
+
 TEST_F(SingleInstanceTest, SecondStartIsRefusedAndBringsTheFirstForward) {
     SingleInstance first(socketPath());
     ASSERT_TRUE(first.tryBecomePrimary());
-    QSignalSpy activations(&first, &SingleInstance::activationRequested);
 
     SingleInstance second(socketPath());
     EXPECT_FALSE(second.tryBecomePrimary());
     EXPECT_FALSE(second.isPrimary());
-    EXPECT_TRUE(SingleInstance::notifyPrimary(socketPath()));
-
-    ASSERT_TRUE(activations.wait(5000));
-    EXPECT_EQ(activations.count(), 1);
+    EXPECT_TRUE(NotificationActivates(first, socketPath()));
 }
 
 TEST_F(SingleInstanceTest, OnlyTheActivationRequestActivates) {
@@ -72,10 +80,9 @@ TEST_F(SingleInstanceTest, OnlyTheActivationRequestActivates) {
     ASSERT_TRUE(stranger.waitForBytesWritten(2000));
     // The primary answers a stranger by hanging up, without raising anything.
     ASSERT_TRUE(hungUp.wait(5000));
+    EXPECT_EQ(activations.count(), 0);
 
-    ASSERT_TRUE(SingleInstance::notifyPrimary(socketPath()));
-    ASSERT_TRUE(activations.wait(5000));
-    EXPECT_EQ(activations.count(), 1);
+    EXPECT_TRUE(NotificationActivates(first, socketPath()));
 }
 
 TEST_F(SingleInstanceTest, AfterTheFirstEndsANewStartBecomesTheOne) {
@@ -88,9 +95,7 @@ TEST_F(SingleInstanceTest, AfterTheFirstEndsANewStartBecomesTheOne) {
 
     SingleInstance next(socketPath());
     ASSERT_TRUE(next.tryBecomePrimary());
-    QSignalSpy activations(&next, &SingleInstance::activationRequested);
-    EXPECT_TRUE(SingleInstance::notifyPrimary(socketPath()));
-    EXPECT_TRUE(activations.wait(5000));
+    EXPECT_TRUE(NotificationActivates(next, socketPath()));
 }
 
 TEST_F(SingleInstanceTest, LeftOversOfACrashedRunAreTakenOver) {
@@ -101,9 +106,7 @@ TEST_F(SingleInstanceTest, LeftOversOfACrashedRunAreTakenOver) {
 
     SingleInstance instance(socketPath());
     ASSERT_TRUE(instance.tryBecomePrimary());
-    QSignalSpy activations(&instance, &SingleInstance::activationRequested);
-    EXPECT_TRUE(SingleInstance::notifyPrimary(socketPath()));
-    EXPECT_TRUE(activations.wait(5000));
+    EXPECT_TRUE(NotificationActivates(instance, socketPath()));
 }
 
 } // namespace
