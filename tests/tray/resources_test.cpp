@@ -106,13 +106,9 @@ TEST(SosWaveTest, WaveHeaderDescribesMonoSixteenBitPcm) {
     EXPECT_EQ(std::memcmp(file.data(), "RIFF", 4), 0);
     EXPECT_EQ(u32(4), file.size() - 8);
     EXPECT_EQ(std::memcmp(file.data() + 8, "WAVEfmt ", 8), 0);
-    EXPECT_EQ(u32(16), 16u);
-    EXPECT_EQ(u16(20), 1);      // PCM
-    EXPECT_EQ(u16(22), 1);      // mono
-    EXPECT_EQ(u32(24), 22050u); // rate
-    EXPECT_EQ(u32(28), 44100u); // bytes a second
-    EXPECT_EQ(u16(32), 2);
-    EXPECT_EQ(u16(34), 16);
+    // Format chunk size, PCM, mono, rate, bytes a second, bytes a frame, bits a sample.
+    EXPECT_EQ((std::vector<std::uint32_t>{u32(16), u16(20), u16(22), u32(24), u32(28), u16(32), u16(34)}),
+              (std::vector<std::uint32_t>{16, 1, 1, 22050, 44100, 2, 16}));
     EXPECT_EQ(std::memcmp(file.data() + 36, "data", 4), 0);
     EXPECT_EQ(u32(40), 10u);
     for (std::size_t i = 0; i < samples.size(); ++i)
