@@ -121,7 +121,10 @@ TEST_F(AboutBoxTest, ShowsTitleVersionDescriptionAndNotice) {
     EXPECT_EQ(LabelText(dialog, "lblDescription"),
               QStringLiteral("Free local server monitoring tool for system administrators."));
     EXPECT_FALSE(LabelText(dialog, "lblDisclaimer").isEmpty());
-    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("picIcon"))->size(), QSize(32, 32));
+    const auto* icon = dialog.findChild<QLabel*>(QStringLiteral("picIcon"));
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(icon->size(), QSize(32, 32));
+    EXPECT_FALSE(icon->pixmap().isNull());
 
     const Qt::WindowFlags flags = dialog.windowFlags();
     EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);

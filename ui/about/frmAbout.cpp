@@ -1,13 +1,9 @@
 #include "ui/about/frmAbout.h"
 
 #include "core/Texts.h"
+#include "resources/Resources.h"
 #include "ui/about/SysInfo.h"
 
-#ifndef VANTREL_ABOUT_WITHOUT_RESOURCES
-#include "resources/Resources.h"
-#endif
-
-#include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,13 +28,6 @@ QLabel* PlainLabel(QWidget* parent, const char* name, const QString& text) {
     return label;
 }
 
-QIcon ProgramIcon() {
-#ifndef VANTREL_ABOUT_WITHOUT_RESOURCES
-    return LoadIconResource(QStringLiteral("PROGRAM"));
-#else
-    return QApplication::windowIcon();
-#endif
-}
 } // namespace
 
 QString AboutVersionText(int major, int minor, int revision) {
@@ -55,7 +44,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setFixedSize(kIconSize, kIconSize);
-    picIcon->setPixmap(ProgramIcon().pixmap(kIconSize, kIconSize));
+    picIcon->setPixmap(LoadIconResource(QStringLiteral("PROGRAM")).pixmap(kIconSize, kIconSize));
 
     lblTitle = PlainLabel(this, "lblTitle", Texts::AppTitle);
     QFont titleFont = lblTitle->font();
