@@ -58,6 +58,7 @@ struct CachedFile {
     FileStamp stamp;
     StoreDocument document;
     bool damaged = false;
+    bool unreadable = false; // there is a file, but it could not be read: never write over it
 };
 
 QMutex g_mutex;
@@ -89,13 +90,22 @@ CachedFile& Current(const QString& path) {
 
     cached = CachedFile{};
     cached.loaded = true;
+    if (!now.exists)
+        return cached;
+    // A file we cannot read gives every lookup its default.
     QFile file(path);
-    if (!now.exists || !file.open(QIODevice::ReadOnly))
-        return cached; // no file (or none we may read): every lookup falls back to its default
     struct stat st {};
-    if (::fstat(file.handle(), &st) == 0)
-        cached.stamp = FileStamp::Of(st); // the version actually read, even if replaced meanwhile
-    const ParsedStore parsed = ParseStore(file.readAll());
+    if (!file.open(QIODevice::ReadOnly) || ::fstat(file.handle(), &st) != 0) {
+        cached.unreadable = true;
+        return cached;
+    }
+    cached.stamp = FileStamp::Of(st); // the version actually read, even if replaced meanwhile
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        cached.unreadable = true;
+        return cached;
+    }
+    const ParsedStore parsed = ParseStore(bytes);
     cached.document = parsed.document;
     cached.damaged = parsed.damaged;
     if (parsed.damaged)
@@ -167,6 +177,8 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
     }
 
     CachedFile& current = Current(path);
+    if (current.unreadable)
+        return Fail(QStringLiteral("the settings file %1 could not be read").arg(path));
     StoreDocument document = current.document;
     if (!change(document)) {
         g_lastError.clear();

@@ -296,6 +296,15 @@ TEST(Store, ChangesThatCannotBeMadeDurableAreReportedAndLoseNothing) {
         EXPECT_EQ(GetAllSettings(App, Services), std::nullopt);
     }
     {
+        // Something that cannot be read stands where the file should be: it is never written over.
+        TempConfigHome home;
+        ASSERT_TRUE(QDir().mkpath(StoreFile::PathFor(App) + QStringLiteral("/keep")));
+        EXPECT_EQ(GetSetting(App, Services, QStringLiteral("a"), QStringLiteral("d")), QStringLiteral("d"));
+        EXPECT_FALSE(SaveSetting(App, Services, QStringLiteral("a"), QStringLiteral("1.2.3.4:5")));
+        EXPECT_FALSE(LastStoreError().isEmpty());
+        EXPECT_TRUE(QFileInfo(StoreFile::PathFor(App) + QStringLiteral("/keep")).isDir());
+    }
+    {
         // The lock cannot be taken (a folder stands in its way): the stored data stays as it was.
         TempConfigHome home;
         ASSERT_TRUE(SaveSetting(App, Services, QStringLiteral("a"), QStringLiteral("1.2.3.4:5")));
