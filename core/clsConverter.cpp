@@ -132,6 +132,10 @@ QString clsConverter::BuildIP(const QString& str1, const QString& str2, const QS
         // A part with a decimal point would give an address with more than three dots.
         if (text.contains(u'.'))
             return error;
+        // Blanks around the first part would be taken for the separator before the address, so the
+        // built address could never be taken apart again; around the other parts they do no harm.
+        if (i == 0 && text.contains(u' '))
+            return error;
         const std::optional<double> value = ParseNumeric(text);
         if (!value)
             return error;

@@ -140,7 +140,10 @@ INSTANTIATE_TEST_SUITE_P(
         BuildCase{{"10", "0", "-1", "1"}, "Error"}, BuildCase{{"", "0", "0", "1"}, "Error"},
         BuildCase{{"10", "0", "0", ""}, "Error"}, BuildCase{{"10", "0", "x", "1"}, "Error"},
         // A decimal point would give a fifth dot.
-        BuildCase{{"10.5", "0", "0", "1"}, "Error"}, BuildCase{{"10", "0", "0", "1."}, "Error"}));
+        BuildCase{{"10.5", "0", "0", "1"}, "Error"}, BuildCase{{"10", "0", "0", "1."}, "Error"},
+        // Blanks: harmless after the first dot, fatal before it.
+        BuildCase{{"10", " 0", "0 ", " 1 "}, "10. 0.0 . 1 "}, BuildCase{{" 10", "0", "0", "1"}, "Error"},
+        BuildCase{{"10 ", "0", "0", "1"}, "Error"}));
 
 TEST(Numeric, AcceptsOnlyPlainDecimalsWhateverTheLocale) {
     const QLocale previous;
