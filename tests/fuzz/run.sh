@@ -13,6 +13,6 @@ cmake --build "$build"
 for target in fuzz_converter fuzz_store_reader; do
     echo "== $target (${seconds}s) =="
     mkdir -p "$build/corpus/$target"
-    "$build/$target" -max_total_time="$seconds" -print_final_stats=1 \
+    "$build/$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$build/$target-" \
         "$build/corpus/$target" "$root/tests/fuzz/corpus/$target"
 done
