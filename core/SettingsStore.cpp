@@ -109,8 +109,8 @@ CachedFile& Current(const QString& path) {
     cached.document = parsed.document;
     cached.damaged = parsed.damaged;
     if (parsed.damaged)
-        qWarning().noquote() << "Settings store" << path << "is damaged (" << parsed.firstProblem
-                             << "); reading what can be read";
+        qWarning().noquote() << QStringLiteral("Settings store %1 is damaged (%2); reading what can be read")
+                                    .arg(path, parsed.firstProblem);
     return cached;
 }
 

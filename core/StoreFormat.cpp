@@ -26,7 +26,9 @@
 #include "core/StoreFormat.h"
 
 #include <QStringDecoder>
+#include <array>
 #include <optional>
+#include <utility>
 
 QString FoldName(const QString& name) {
     return name.toCaseFolded();
@@ -100,6 +102,25 @@ bool StoreDocument::sameContent(const StoreDocument& other) const {
 
 namespace {
 
+// Characters written as a backslash and a letter, shared by the writer and the reader. The blank
+// is written so only at the start or end of a text.
+constexpr std::array<std::pair<char16_t, char16_t>, 5> kLetterEscapes{
+    {{u'\\', u'\\'}, {u'\n', u'n'}, {u'\r', u'r'}, {u'\t', u't'}, {u' ', u's'}}};
+
+std::optional<char16_t> LetterFor(char16_t c) {
+    for (const auto& [plain, letter] : kLetterEscapes)
+        if (plain == c)
+            return letter;
+    return std::nullopt;
+}
+
+std::optional<char16_t> PlainFor(char16_t letter) {
+    for (const auto& [plain, escaped] : kLetterEscapes)
+        if (escaped == letter)
+            return plain;
+    return std::nullopt;
+}
+
 enum class TextKind { SectionName, Key, Value };
 
 bool NeedsCodeEscape(const QString& text, qsizetype i) {
@@ -123,16 +144,10 @@ void AppendEscaped(QString& out, const QString& text, TextKind kind) {
 
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (c == u' ' && (i < leadingBlanks || i >= trailingFrom)) {
-            out += u"\\s";
-        } else if (c == u'\\') {
-            out += u"\\\\";
-        } else if (c == u'\n') {
-            out += u"\\n";
-        } else if (c == u'\r') {
-            out += u"\\r";
-        } else if (c == u'\t') {
-            out += u"\\t";
+        const auto letter = LetterFor(c.unicode());
+        if (letter && (c != u' ' || i < leadingBlanks || i >= trailingFrom)) {
+            out += u'\\';
+            out += QChar(*letter);
         } else if (c == u'=' && kind == TextKind::Key) {
             out += u"\\=";
         } else if (c == u']' && kind == TextKind::SectionName) {
@@ -178,22 +193,11 @@ std::optional<QString> ReadEscaped(QStringView line, qsizetype& pos, QChar stop)
             return std::nullopt;
         const QChar e = line[pos + 1];
         pos += 2;
+        if (const auto plain = PlainFor(e.unicode())) {
+            out += QChar(*plain);
+            continue;
+        }
         switch (e.unicode()) {
-        case u'\\':
-            out += u'\\';
-            break;
-        case u'n':
-            out += u'\n';
-            break;
-        case u'r':
-            out += u'\r';
-            break;
-        case u't':
-            out += u'\t';
-            break;
-        case u's':
-            out += u' ';
-            break;
         case u'=':
         case u']':
         case u'[':

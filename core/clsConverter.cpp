@@ -24,27 +24,23 @@ QString Between(const QString& s, qsizetype from, qsizetype to) {
     return s.mid(from - 1, to - from + 1);
 }
 
-struct Positions {
-    qsizetype colon = 0; // C
-    qsizetype dot4 = 0;  // D4
-    qsizetype dot3 = 0;  // D3
-    qsizetype dot1 = 0;  // D1
-    qsizetype blank = 0; // B
-};
-
-// Computes the positions up to and including `depth` (1 = C ... 5 = B).
-Positions Locate(const QString& s, int depth) {
-    Positions p;
-    p.colon = s.lastIndexOf(u':') + 1;
-    if (depth >= 2)
-        p.dot4 = LastAtOrBefore(s, u'.', p.colon);
-    if (depth >= 3)
-        p.dot3 = LastAtOrBefore(s, u'.', p.dot4 - 1);
-    if (depth >= 4)
-        p.dot1 = LastAtOrBefore(s, u'.', p.dot3 - 1);
-    if (depth >= 5)
-        p.blank = LastAtOrBefore(s, u' ', p.dot1 - 1);
-    return p;
+// The n-th address part counted from the right (1 = fourth part ... 4 = first part). A part ends
+// just before the mark to its right (the last colon, then each dot) and begins after the dot to its
+// left; the first part begins after the last blank before it, or at the start of the text.
+QString PartFromRight(const QString& s, int n) {
+    qsizetype right = 0;
+    qsizetype left = s.lastIndexOf(u':') + 1;
+    for (int i = 0; i < 3 && i < n; ++i) {
+        right = left;
+        left = LastAtOrBefore(s, u'.', right - 1);
+        if (left == 0)
+            return QString(); // no colon, or too few dots before it
+    }
+    if (n == 4) {
+        right = left;
+        left = LastAtOrBefore(s, u' ', right - 1);
+    }
+    return Between(s, left + 1, right - 1);
 }
 
 // Nearest whole number, halves to even, whatever the floating-point environment says.
@@ -61,36 +57,20 @@ double RoundHalfEven(double v) {
 } // namespace
 
 QString clsConverter::getPort(const QString& hoststring) const {
-    const Positions p = Locate(hoststring, 1);
-    return hoststring.mid(p.colon);
+    return hoststring.mid(hoststring.lastIndexOf(u':') + 1);
 }
 
 QString clsConverter::GetFirstOctet(const QString& hoststring) const {
-    const Positions p = Locate(hoststring, 5);
-    if (p.dot1 == 0)
-        return QString();
-    return Between(hoststring, p.blank + 1, p.dot1 - 1);
+    return PartFromRight(hoststring, 4);
 }
-
 QString clsConverter::GetSecondOctet(const QString& hoststring) const {
-    const Positions p = Locate(hoststring, 4);
-    if (p.dot1 == 0)
-        return QString();
-    return Between(hoststring, p.dot1 + 1, p.dot3 - 1);
+    return PartFromRight(hoststring, 3);
 }
-
 QString clsConverter::GetThirdOctet(const QString& hoststring) const {
-    const Positions p = Locate(hoststring, 3);
-    if (p.dot3 == 0)
-        return QString();
-    return Between(hoststring, p.dot3 + 1, p.dot4 - 1);
+    return PartFromRight(hoststring, 2);
 }
-
 QString clsConverter::GetFourthOctet(const QString& hoststring) const {
-    const Positions p = Locate(hoststring, 2);
-    if (p.dot4 == 0)
-        return QString();
-    return Between(hoststring, p.dot4 + 1, p.colon - 1);
+    return PartFromRight(hoststring, 1);
 }
 
 bool clsConverter::ValidPort(const QString& strPort) const {
