@@ -63,87 +63,80 @@ struct ValidityCase {
     bool valid;
 };
 
-void PrintTo(const ValidityCase& c, std::ostream* os) {
-    *os << '"' << c.text << '"';
-}
+TEST(ConverterValid, Addresses) {
+    const ValidityCase cases[] = {{"192.168.0.1", true},
+                                  {"223.255.255.255", true},
+                                  {"001.002.003.004", true},
+                                  {"1.2 .3.4", true},
+                                  {"1.2. 3 .4", true},
+                                  {"1.+2.3.4", true},
+                                  {"1.0.0.0", true},
+                                  {"224.0.0.1", false},
+                                  {"0.1.2.3", false},
+                                  {"1.2.3", false},
+                                  {"1.2.3.4.5", false},
+                                  {"1.2.3.256", false},
+                                  {"1.2.3.-1", false},
+                                  {"1..2.3", false},
+                                  {".1.2.3", false},
+                                  {"a.b.c.d", false},
+                                  {"", false},
+                                  {" 1.2.3.4", false},
+                                  {"1 .2.3.4", false},
+                                  {"x 1.2.3.4", false},
+                                  {"1.2.3.99999", false},
+                                  {"1.2.3.4:80", false},
+                                  {"1.2.3.0x1", false},
+                                  {"1.2.3.1e2", false},
+                                  {"1.2.3.\xd9\xa3", false},
+                                  {"1.2.3.\t4", false}};
+    for (const auto& [text, valid] : cases)
+        EXPECT_EQ(clsConverter().ValidIP(QString::fromUtf8(text)), valid) << text;
 
-class ConverterValidIP : public ::testing::TestWithParam<ValidityCase> {};
-
-TEST_P(ConverterValidIP, Decides) {
-    EXPECT_EQ(clsConverter().ValidIP(QString::fromUtf8(GetParam().text)), GetParam().valid)
-        << GetParam().text;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Addresses, ConverterValidIP,
-    ::testing::Values(
-        ValidityCase{"192.168.0.1", true}, ValidityCase{"223.255.255.255", true},
-        ValidityCase{"001.002.003.004", true}, ValidityCase{"1.2 .3.4", true},
-        ValidityCase{"1.2. 3 .4", true}, ValidityCase{"1.+2.3.4", true}, ValidityCase{"1.0.0.0", true},
-        ValidityCase{"224.0.0.1", false}, ValidityCase{"0.1.2.3", false}, ValidityCase{"1.2.3", false},
-        ValidityCase{"1.2.3.4.5", false}, ValidityCase{"1.2.3.256", false}, ValidityCase{"1.2.3.-1", false},
-        ValidityCase{"1..2.3", false}, ValidityCase{".1.2.3", false}, ValidityCase{"a.b.c.d", false},
-        ValidityCase{"", false}, ValidityCase{" 1.2.3.4", false}, ValidityCase{"1 .2.3.4", false},
-        ValidityCase{"x 1.2.3.4", false}, ValidityCase{"1.2.3.99999", false},
-        ValidityCase{"1.2.3.4:80", false}, ValidityCase{"1.2.3.0x1", false}, ValidityCase{"1.2.3.1e2", false},
-        ValidityCase{"1.2.3.\xd9\xa3", false}, ValidityCase{"1.2.3.\t4", false}));
-
-TEST(ConverterValidIP, RejectsTextsLongerThan254Characters) {
-    const clsConverter converter;
     const QString padded = QStringLiteral("1.2.3.") + QString(247, u'0') + u'4';
     ASSERT_EQ(padded.size(), 254);
-    EXPECT_TRUE(converter.ValidIP(padded));
-    EXPECT_FALSE(converter.ValidIP(padded + u'0'));
+    EXPECT_TRUE(clsConverter().ValidIP(padded));
+    EXPECT_FALSE(clsConverter().ValidIP(padded + u'0'));
 }
 
-class ConverterValidPort : public ::testing::TestWithParam<ValidityCase> {};
-
-TEST_P(ConverterValidPort, Decides) {
-    EXPECT_EQ(clsConverter().ValidPort(QString::fromUtf8(GetParam().text)), GetParam().valid)
-        << GetParam().text;
+TEST(ConverterValid, Ports) {
+    const ValidityCase cases[] = {{"1", true},        {"65535", true}, {"80.5", true},    {" 80 ", true},
+                                  {"+80", true},      {"0.4", true},   {"65535.9", true}, {"0", false},
+                                  {"65536", false},   {"-1", false},   {"", false},       {"   ", false},
+                                  {"x1", false},      {"8 0", false},  {"1e3", false},    {"1,000", false},
+                                  {"0x50", false},    {"inf", false},  {"nan", false},    {"80..", false},
+                                  {"\xd9\xa1", false}};
+    for (const auto& [text, valid] : cases)
+        EXPECT_EQ(clsConverter().ValidPort(QString::fromUtf8(text)), valid) << text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ports, ConverterValidPort,
-    ::testing::Values(ValidityCase{"1", true}, ValidityCase{"65535", true}, ValidityCase{"80.5", true},
-                      ValidityCase{" 80 ", true}, ValidityCase{"+80", true}, ValidityCase{"0.4", true},
-                      ValidityCase{"65535.9", true}, ValidityCase{"0", false}, ValidityCase{"65536", false},
-                      ValidityCase{"-1", false}, ValidityCase{"", false}, ValidityCase{"   ", false},
-                      ValidityCase{"x1", false}, ValidityCase{"8 0", false}, ValidityCase{"1e3", false},
-                      ValidityCase{"1,000", false}, ValidityCase{"0x50", false}, ValidityCase{"inf", false},
-                      ValidityCase{"nan", false}, ValidityCase{"80..", false}));
-
-struct BuildCase {
-    const char* parts[4];
-    const char* result;
-};
-
-void PrintTo(const BuildCase& c, std::ostream* os) {
-    *os << c.parts[0] << '|' << c.parts[1] << '|' << c.parts[2] << '|' << c.parts[3];
+TEST(ConverterBuildIP, JoinsOrSaysError) {
+    const struct {
+        const char* parts[4];
+        const char* result;
+    } cases[] = {{{"10", "0", "0", "1"}, "10.0.0.1"},
+                 {{"010", "0", "0", "01"}, "010.0.0.01"},
+                 {{"223", "255", "255", "255"}, "223.255.255.255"},
+                 {{"0", "0", "0", "1"}, "Error"},
+                 {{"224", "0", "0", "1"}, "Error"},
+                 {{"10", "256", "0", "1"}, "Error"},
+                 {{"10", "0", "-1", "1"}, "Error"},
+                 {{"", "0", "0", "1"}, "Error"},
+                 {{"10", "0", "0", ""}, "Error"},
+                 {{"10", "0", "x", "1"}, "Error"},
+                 // A decimal point would give a fifth dot.
+                 {{"10.5", "0", "0", "1"}, "Error"},
+                 {{"10", "0", "0", "1."}, "Error"},
+                 // Blanks: harmless after the first dot, fatal before it.
+                 {{"10", " 0", "0 ", " 1 "}, "10. 0.0 . 1 "},
+                 {{" 10", "0", "0", "1"}, "Error"},
+                 {{"10 ", "0", "0", "1"}, "Error"}};
+    for (const auto& [parts, result] : cases)
+        EXPECT_EQ(clsConverter().BuildIP(QString::fromUtf8(parts[0]), QString::fromUtf8(parts[1]),
+                                         QString::fromUtf8(parts[2]), QString::fromUtf8(parts[3])),
+                  QString::fromUtf8(result))
+            << parts[0] << '|' << parts[1] << '|' << parts[2] << '|' << parts[3];
 }
-
-class ConverterBuildIP : public ::testing::TestWithParam<BuildCase> {};
-
-TEST_P(ConverterBuildIP, JoinsOrSaysError) {
-    const BuildCase& c = GetParam();
-    EXPECT_EQ(clsConverter().BuildIP(QString::fromUtf8(c.parts[0]), QString::fromUtf8(c.parts[1]),
-                                     QString::fromUtf8(c.parts[2]), QString::fromUtf8(c.parts[3])),
-              QString::fromUtf8(c.result));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Parts, ConverterBuildIP,
-    ::testing::Values(
-        BuildCase{{"10", "0", "0", "1"}, "10.0.0.1"}, BuildCase{{"010", "0", "0", "01"}, "010.0.0.01"},
-        BuildCase{{"223", "255", "255", "255"}, "223.255.255.255"}, BuildCase{{"0", "0", "0", "1"}, "Error"},
-        BuildCase{{"224", "0", "0", "1"}, "Error"}, BuildCase{{"10", "256", "0", "1"}, "Error"},
-        BuildCase{{"10", "0", "-1", "1"}, "Error"}, BuildCase{{"", "0", "0", "1"}, "Error"},
-        BuildCase{{"10", "0", "0", ""}, "Error"}, BuildCase{{"10", "0", "x", "1"}, "Error"},
-        // A decimal point would give a fifth dot.
-        BuildCase{{"10.5", "0", "0", "1"}, "Error"}, BuildCase{{"10", "0", "0", "1."}, "Error"},
-        // Blanks: harmless after the first dot, fatal before it.
-        BuildCase{{"10", " 0", "0 ", " 1 "}, "10. 0.0 . 1 "}, BuildCase{{" 10", "0", "0", "1"}, "Error"},
-        BuildCase{{"10 ", "0", "0", "1"}, "Error"}));
 
 TEST(Numeric, AcceptsOnlyPlainDecimalsWhateverTheLocale) {
     const QLocale previous;
