@@ -178,7 +178,8 @@ void SocketControl::setPeerName(const QString& name) {
     } catch (const std::system_error&) {
         return; // no thread to be had: the name counts as not found
     }
-    if (Wait(job->pipe[0], false, LookupTimeoutMs) == WaitOutcome::ControlDestroyed)
+    // A late answer after a time-out or an abort is dropped: the call has already failed.
+    if (Wait(job->pipe[0], false, LookupTimeoutMs) != WaitOutcome::Ready)
         return;
     std::lock_guard lock(job->mutex);
     if (job->result)

@@ -70,6 +70,15 @@ TEST(Lookup, IsBusyOnlyWhileItWaits) {
     EXPECT_FALSE(socket.IsBusy());
 }
 
+TEST(Lookup, AbortedLookupFindsNothing) {
+    SocketControl socket;
+    socket.setPeerAddress(QStringLiteral("10.0.0.1"));
+    QTimer::singleShot(0, &socket, [&] { socket.Abort(); });
+    EXPECT_EQ(Resolve(socket, QStringLiteral("localhost")), QString());
+    EXPECT_FALSE(socket.IsBusy());
+    EXPECT_EQ(Resolve(socket, QStringLiteral("localhost")), QStringLiteral("127.0.0.1"));
+}
+
 struct AddressCase {
     const char* address;
     bool connects;
