@@ -102,25 +102,6 @@ INSTANTIATE_TEST_SUITE_P(Texts, AddressForms,
                                            AddressCase{"a.b.c.d", false}, AddressCase{"", false},
                                            AddressCase{"localhost", false}));
 
-TEST(Connect, RefusedPortIsNotConnected) {
-    SocketControl socket;
-    EXPECT_FALSE(Connect(socket, QStringLiteral("127.0.0.1"), ClosedLoopbackPort()));
-    EXPECT_FALSE(socket.IsBusy());
-}
-
-TEST(Connect, PortZeroIsNotConnected) {
-    SocketControl socket;
-    EXPECT_FALSE(Connect(socket, QStringLiteral("127.0.0.1"), 0));
-}
-
-TEST(Connect, SilentPeerTimesOutAfterTheTimeOut) {
-    SilentPeer peer;
-    SocketControl socket;
-    const auto start = Clock::now();
-    EXPECT_FALSE(Connect(socket, QStringLiteral("127.0.0.1"), peer.port(), 300));
-    EXPECT_GE(MillisecondsSince(start), 300);
-}
-
 class NonPositiveTimeout : public ::testing::TestWithParam<int> {};
 
 // A time-out of zero or less must neither skip the wait nor wait forever: it means the default.
