@@ -222,7 +222,9 @@ void SocketControl::OpenConnection() {
     // EINTR leaves the connect going on in the background, exactly like EINPROGRESS.
     if (!established && (errno == EINPROGRESS || errno == EINTR)) {
         const int timeoutMs = d->connectTimeoutMs > 0 ? d->connectTimeoutMs : DefaultConnectTimeoutMs;
-        const WaitOutcome outcome = Wait(fd, true, timeoutMs);
+        // A near peer has often answered already; then no event loop needs to be set up.
+        const WaitOutcome outcome =
+            PollReady(fd, POLLOUT, 0) ? WaitOutcome::Ready : Wait(fd, true, timeoutMs);
         if (outcome == WaitOutcome::ControlDestroyed) {
             ::close(fd);
             return;
