@@ -119,6 +119,7 @@ bool SettingsPage::ValidTimeout() {
         return true;
     MessageBox::inform(window(),
                        verdict == TimeoutVerdict::NotNumeric ? kTimeoutNotNumeric : kTimeoutNotPlainWhole);
+    emit timeoutRefused();
     txtTimeout->setFocus();
     return false;
 }

@@ -21,6 +21,10 @@ public:
     bool ValidTimeout();
     QList<QWidget*> FocusOrder() const;
 
+signals:
+    // The time-out was refused; the page must come into view so the focus can reach the box.
+    void timeoutRefused();
+
 private:
     QListWidget* NewThresholdList(const QString& name, double left, double width);
     static void SelectRow(QListWidget* list, int row);

@@ -68,6 +68,8 @@ frmOptions::frmOptions(const CheckState& state, QWidget* parent) : QDialog(paren
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(cmdApply, &QPushButton::clicked, this, &frmOptions::ApplySettings);
     connect(cmdHelp, &QPushButton::clicked, this, &frmOptions::Help);
+    // OK pressed on the Services page with a bad time-out: show the box that needs fixing.
+    connect(settingsPage, &SettingsPage::timeoutRefused, this, [this] { tbsOptions->setCurrentIndex(1); });
 
     // Key preview: the dialog sees every key meant for one of its controls before the control does.
     qApp->installEventFilter(this);
