@@ -15,6 +15,9 @@ struct SplitCase {
     const char* ip4;
     const char* port;
 };
+void PrintTo(const SplitCase& c, std::ostream* os) {
+    *os << '"' << c.line << '"';
+}
 
 class SplitServiceLineTest : public ::testing::TestWithParam<SplitCase> {};
 
@@ -47,6 +50,11 @@ struct InputCase {
     ServiceInputError error;
     const char* value;
 };
+void PrintTo(const InputCase& c, std::ostream* os) {
+    const ServiceParts& i = c.input;
+    *os << '"' << qPrintable(i.host) << "\" "
+        << qPrintable(i.ip1 + "." + i.ip2 + "." + i.ip3 + "." + i.ip4 + ":" + i.port);
+}
 
 class CheckServiceInputTest : public ::testing::TestWithParam<InputCase> {};
 
@@ -77,6 +85,9 @@ struct StoredCase {
     const char* stored;
     int expected;
 };
+void PrintTo(const StoredCase& c, std::ostream* os) {
+    *os << '"' << c.stored << '"';
+}
 
 class FrequencyIndexTest : public ::testing::TestWithParam<StoredCase> {};
 
@@ -96,6 +107,9 @@ struct ThresholdCase {
     int fallbackPercent;
     int expectedRow;
 };
+void PrintTo(const ThresholdCase& c, std::ostream* os) {
+    *os << '"' << c.stored << "\" fallback " << c.fallbackPercent;
+}
 
 class ThresholdRowTest : public ::testing::TestWithParam<ThresholdCase> {};
 
@@ -120,6 +134,9 @@ struct TimeoutCase {
     const char* text;
     TimeoutVerdict verdict;
 };
+void PrintTo(const TimeoutCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class CheckTimeoutTest : public ::testing::TestWithParam<TimeoutCase> {};
 

@@ -147,6 +147,9 @@ struct RefusedCase {
     const char* port;
     const char* message;
 };
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+    *os << '"' << c.host << "\" octet " << c.ip4 << " port \"" << c.port << '"';
+}
 
 class RefusedInputTest : public ServicesPageTest, public ::testing::WithParamInterface<RefusedCase> {};
 

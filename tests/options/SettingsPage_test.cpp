@@ -92,6 +92,9 @@ struct TimeoutCase {
     const char* text;
     const QString* message;
 };
+void PrintTo(const TimeoutCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class RefusedTimeoutTest : public SettingsPageTest, public ::testing::WithParamInterface<TimeoutCase> {};
 
