@@ -2,9 +2,9 @@
 
 #include "core/SettingsStore.h"
 #include "core/StoreNames.h"
+#include "core/Texts.h"
 #include "monitor/CheckState.h"
 #include "tests/support/TempConfigHome.h"
-#include "ui/common/DesktopOpener.h"
 #include "ui/common/MessageBox.h"
 #include "ui/options/frmOptions.h"
 
@@ -13,80 +13,52 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>
 
 // A fresh store, answered message boxes, and the dialog opened on it the way the main window does.
 class OptionsFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        MessageBox::resetTestMode();
-        DesktopOpener::takeRequests();
-    }
-    void TearDown() override {
-        dialog.reset();
-        MessageBox::resetTestMode();
-    }
+    void SetUp() override { MessageBox::resetTestMode(); }
 
-    frmOptions& Open() {
+    void Open() {
         dialog = std::make_unique<frmOptions>(state);
         dialog->show();
-        return *dialog;
     }
-
-    template <typename W = QWidget> W* Child(const char* name) const {
-        W* widget = dialog->findChild<W*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
+    template <typename W = QWidget> W* Child(const QString& name) const {
+        W* widget = dialog->findChild<W*>(name);
+        EXPECT_NE(widget, nullptr) << name.toStdString();
         return widget;
     }
-    QLineEdit* Box(const char* name) const { return Child<QLineEdit>(name); }
-    void Click(const char* name) const { Child<QPushButton>(name)->click(); }
-    bool Shown(const char* name) const { return Child(name)->isVisibleTo(dialog.get()); }
+    QLineEdit* Box(const QString& name) const { return Child<QLineEdit>(name); }
+    // The texts of several boxes, named and joined with "|".
+    QString Boxes(const QString& names) const {
+        QStringList texts;
+        for (const QString& name : names.split(' '))
+            texts.append(Box(name)->text());
+        return texts.join('|');
+    }
+    void Click(const QString& name) const { Child<QPushButton>(name)->click(); }
+    bool Shown(const QString& name) const { return Child(name)->isVisibleTo(dialog.get()); }
 
-    static void SaveService(const QString& host, const QString& value) {
-        ASSERT_TRUE(SaveSetting(StoreNames::App, StoreNames::Services, host, value));
+    static void Store(const QString& section, const QString& key, const QString& value) {
+        ASSERT_TRUE(SaveSetting(StoreNames::App, section, key, value));
     }
-    static void SaveSettingValue(const QString& key, const QString& value) {
-        ASSERT_TRUE(SaveSetting(StoreNames::App, StoreNames::Settings, key, value));
-    }
-    static QString Setting(const QString& key) {
-        return GetSetting(StoreNames::App, StoreNames::Settings, key);
-    }
-    static QStringList StoredServices() {
+    static QStringList Stored(const QString& section) {
         QStringList lines;
-        for (const auto& [key, value] :
-             GetAllSettings(StoreNames::App, StoreNames::Services).value_or(ServicePairs{}))
+        for (const auto& [key, value] : GetAllSettings(StoreNames::App, section).value_or(ServicePairs{}))
             lines.append(key + " " + value);
         return lines;
     }
-    static QStringList StoredSettingKeys() {
-        QStringList keys;
-        for (const auto& pair :
-             GetAllSettings(StoreNames::App, StoreNames::Settings).value_or(ServicePairs{}))
-            keys.append(pair.first);
-        return keys;
-    }
-    QStringList ListLines() const {
-        QStringList lines;
-        auto* list = Child<QListWidget>("lstServices");
-        for (int row = 0; row < list->count(); ++row)
-            lines.append(list->item(row)->text());
-        return lines;
-    }
-    void SelectLine(int row) const { Child<QListWidget>("lstServices")->setCurrentRow(row); }
-
-    static QStringList MessageTexts() {
+    static QStringList Messages() {
         QStringList texts;
         for (const MessageBox::Record& record : MessageBox::takeRecords())
             texts.append(record.text);
         return texts;
     }
-
     // From here on every write fails: the store's folder is taken by a plain file.
     void BreakStore() const {
-        ASSERT_TRUE(QDir(home.path()).rename(QStringLiteral("Vantrel"), QStringLiteral("Vantrel.moved")) ||
-                    !QDir(home.storeFolder()).exists());
+        QDir(home.path()).rename("Vantrel", "Vantrel.moved");
         QFile blocker(home.storeFolder());
         ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     }
