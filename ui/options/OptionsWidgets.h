@@ -16,8 +16,9 @@ inline QRect TwipsRect(const QWidget* widget, double left, double top, double wi
                  TwipsToPixels(height, dpiY));
 }
 
-inline void SetTwipsGeometry(QWidget* widget, double left, double top, double width, double height) {
+template <typename W> W* SetTwipsGeometry(W* widget, double left, double top, double width, double height) {
     widget->setGeometry(TwipsRect(widget, left, top, width, height));
+    return widget;
 }
 
 // The dialog has no default button: Enter never presses one behind the user's back.

@@ -70,35 +70,25 @@ QString MessageFor(ServiceInputError error) {
 
 ServicesPage::ServicesPage(const CheckState& state, SocketControl& socket, QWidget* parent)
     : QWidget(parent), m_state(state), objSocketOptions(socket) {
-    fraServices = new QGroupBox(QStringLiteral("Services"), this);
-    SetTwipsGeometry(fraServices, 120, 240, 3975, 1905);
+    fraServices = SetTwipsGeometry(new QGroupBox("Services", this), 120, 240, 3975, 1905);
     lstServices = new QListWidget(fraServices);
     lstServices->setObjectName(QStringLiteral("lstServices"));
     lstServices->setSelectionMode(QAbstractItemView::SingleSelection);
     SetTwipsGeometry(lstServices, 120, 240, 3735, 1425);
 
-    btnEdit = NewButton(QStringLiteral("Edit"), QStringLiteral("btnEdit"), this);
-    SetTwipsGeometry(btnEdit, 4200, 360, 1335, 375);
-    btnAdd = NewButton(QStringLiteral("Add"), QStringLiteral("btnAdd"), this);
-    SetTwipsGeometry(btnAdd, 4200, 960, 1335, 375);
-    btnDelete = NewButton(QStringLiteral("Delete"), QStringLiteral("btnDelete"), this);
-    SetTwipsGeometry(btnDelete, 4200, 1560, 1335, 375);
+    btnEdit = SetTwipsGeometry(NewButton("Edit", "btnEdit", this), 4200, 360, 1335, 375);
+    btnAdd = SetTwipsGeometry(NewButton("Add", "btnAdd", this), 4200, 960, 1335, 375);
+    btnDelete = SetTwipsGeometry(NewButton("Delete", "btnDelete", this), 4200, 1560, 1335, 375);
 
-    SetTwipsGeometry(Tagged(NewLabel(QStringLiteral("Host Name:"), this)), 0, 2520, 855, 255);
-    txtHostName = NewTextBox(QStringLiteral("txtHostName"), this);
-    SetTwipsGeometry(txtHostName, 960, 2400, 3255, 375);
-    cmdResolve = Tagged(NewButton(QStringLiteral("Resolve"), QStringLiteral("cmdResolve"), this));
-    SetTwipsGeometry(cmdResolve, 4320, 2400, 1335, 375);
+    SetTwipsGeometry(Tagged(NewLabel("Host Name:", this)), 0, 2520, 855, 255);
+    txtHostName = SetTwipsGeometry(NewTextBox("txtHostName", this), 960, 2400, 3255, 375);
+    cmdResolve = SetTwipsGeometry(Tagged(NewButton("Resolve", "cmdResolve", this)), 4320, 2400, 1335, 375);
 
-    SetTwipsGeometry(Tagged(NewLabel(QStringLiteral("IP Address:"), this)), 0, 3000, 855, 255);
-    txtIP1 = NewTextBox(QStringLiteral("txtIP1"), this);
-    SetTwipsGeometry(txtIP1, 960, 2880, 375, 375);
-    txtIP2 = NewTextBox(QStringLiteral("txtIP2"), this);
-    SetTwipsGeometry(txtIP2, 1560, 2880, 375, 375);
-    txtIP3 = NewTextBox(QStringLiteral("txtIP3"), this);
-    SetTwipsGeometry(txtIP3, 2160, 2880, 375, 375);
-    txtIP4 = NewTextBox(QStringLiteral("txtIP4"), this);
-    SetTwipsGeometry(txtIP4, 2760, 2880, 375, 375);
+    SetTwipsGeometry(Tagged(NewLabel("IP Address:", this)), 0, 3000, 855, 255);
+    txtIP1 = SetTwipsGeometry(NewTextBox("txtIP1", this), 960, 2880, 375, 375);
+    txtIP2 = SetTwipsGeometry(NewTextBox("txtIP2", this), 1560, 2880, 375, 375);
+    txtIP3 = SetTwipsGeometry(NewTextBox("txtIP3", this), 2160, 2880, 375, 375);
+    txtIP4 = SetTwipsGeometry(NewTextBox("txtIP4", this), 2760, 2880, 375, 375);
     for (const double left : {1440.0, 2040.0, 2640.0}) {
         auto* dot = Tagged(new Dot(this));
         // Two pixels would vanish on a low-resolution screen.
@@ -106,11 +96,10 @@ ServicesPage::ServicesPage(const CheckState& state, SocketControl& socket, QWidg
         dot->setGeometry(rect.x(), rect.y(), std::max(rect.width(), 3), std::max(rect.height(), 3));
     }
 
-    SetTwipsGeometry(Tagged(NewLabel(QStringLiteral("Port:"), this)), 3720, 3000, 495, 255);
-    txtPort = NewTextBox(QStringLiteral("txtPort"), this);
-    SetTwipsGeometry(txtPort, 4320, 2880, 735, 375);
+    SetTwipsGeometry(Tagged(NewLabel("Port:", this)), 3720, 3000, 495, 255);
+    txtPort = SetTwipsGeometry(NewTextBox("txtPort", this), 4320, 2880, 735, 375);
 
-    SetTwipsGeometry(Tagged(NewLabel(QStringLiteral("Port lookup:"), this)), 0, 3480, 855, 255);
+    SetTwipsGeometry(Tagged(NewLabel("Port lookup:", this)), 0, 3480, 855, 255);
     cboPortLookup = Tagged(new QComboBox(this));
     cboPortLookup->setObjectName(QStringLiteral("cboPortLookup"));
     for (const PortLookupEntry& entry : kPortLookup)

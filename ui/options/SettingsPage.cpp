@@ -28,30 +28,27 @@ QString Read(const QString& key) {
 } // namespace
 
 SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
-    auto* frame = new QGroupBox(QStringLiteral("Settings"), this);
-    SetTwipsGeometry(frame, 120, 120, 5415, 3375);
+    auto* frame = SetTwipsGeometry(new QGroupBox("Settings", this), 120, 120, 5415, 3375);
 
-    SetTwipsGeometry(NewLabel(QStringLiteral("Check Frequency:"), frame), 120, 390, 1815, 255);
+    SetTwipsGeometry(NewLabel("Check Frequency:", frame), 120, 390, 1815, 255);
     cboFrequency = new QComboBox(frame);
     cboFrequency->setObjectName(QStringLiteral("cboFrequency"));
     for (const FrequencyChoice& choice : kFrequencies)
         cboFrequency->addItem(QString::fromLatin1(choice.caption), choice.minutes);
     SetTwipsGeometry(cboFrequency, 2295, 360, 1815, 315);
 
-    SetTwipsGeometry(NewLabel(QStringLiteral("Light threshold definition:"), frame), 120, 840, 5055, 255);
-    SetTwipsGeometry(NewLabel(QStringLiteral("Green:"), frame), 120, 1200, 735, 255);
+    SetTwipsGeometry(NewLabel("Light threshold definition:", frame), 120, 840, 5055, 255);
+    SetTwipsGeometry(NewLabel("Green:", frame), 120, 1200, 735, 255);
     lstGreen = NewThresholdList(QStringLiteral("lstGreen"), 840, 615);
-    SetTwipsGeometry(NewLabel(QStringLiteral("%"), frame), 1560, 1200, 135, 255);
-    SetTwipsGeometry(NewLabel(QStringLiteral("Yellow:"), frame), 2040, 1200, 855, 255);
+    SetTwipsGeometry(NewLabel("%", frame), 1560, 1200, 135, 255);
+    SetTwipsGeometry(NewLabel("Yellow:", frame), 2040, 1200, 855, 255);
     lstYellow = NewThresholdList(QStringLiteral("lstYellow"), 2640, 735);
-    SetTwipsGeometry(NewLabel(QStringLiteral("%"), frame), 3360, 1200, 135, 255);
+    SetTwipsGeometry(NewLabel("%", frame), 3360, 1200, 135, 255);
 
     // The red row is kept, loaded and written, but never shown: it has no effect on the light.
-    QLabel* redLabel = NewLabel(QStringLiteral("Red:"), frame);
-    SetTwipsGeometry(redLabel, 3840, 1200, 975, 255);
+    QLabel* redLabel = SetTwipsGeometry(NewLabel("Red:", frame), 3840, 1200, 975, 255);
     lstRed = NewThresholdList(QStringLiteral("lstRed"), 4320, 735);
-    QLabel* redPercent = NewLabel(QStringLiteral("%"), frame);
-    SetTwipsGeometry(redPercent, 5040, 1200, 135, 255);
+    QLabel* redPercent = SetTwipsGeometry(NewLabel("%", frame), 5040, 1200, 135, 255);
     for (QWidget* hidden :
          {static_cast<QWidget*>(redLabel), static_cast<QWidget*>(lstRed), static_cast<QWidget*>(redPercent)})
         hidden->setVisible(false);
@@ -60,11 +57,11 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     chkAlarm->setObjectName(QStringLiteral("chkAlarm"));
     SetTwipsGeometry(chkAlarm, 120, 1560, 4935, 255);
 
-    SetTwipsGeometry(NewLabel(QStringLiteral("Connection timeout:"), frame), 120, 2040, 1575, 255);
+    SetTwipsGeometry(NewLabel("Connection timeout:", frame), 120, 2040, 1575, 255);
     txtTimeout = new QLineEdit(frame);
     txtTimeout->setObjectName(QStringLiteral("txtTimeout"));
     SetTwipsGeometry(txtTimeout, 1800, 2040, 735, 285);
-    SetTwipsGeometry(NewLabel(QStringLiteral("seconds"), frame), 2640, 2040, 855, 255);
+    SetTwipsGeometry(NewLabel("seconds", frame), 2640, 2040, 855, 255);
 }
 
 QListWidget* SettingsPage::NewThresholdList(const QString& name, double left, double width) {

@@ -53,14 +53,10 @@ frmOptions::frmOptions(const CheckState& state, QWidget* parent) : QDialog(paren
     for (QWidget* page : picOptions)
         SetTwipsGeometry(page, kPageLeftTwips, kPageTopTwips, kPageWidthTwips, kPageHeightTwips);
 
-    cmdHelp = NewButton(QStringLiteral("Help"), QStringLiteral("cmdHelp"), this);
-    SetTwipsGeometry(cmdHelp, 120, 4455, 1095, 375);
-    cmdOK = NewButton(QStringLiteral("OK"), QStringLiteral("cmdOK"), this);
-    SetTwipsGeometry(cmdOK, 2490, 4455, 1095, 375);
-    cmdCancel = NewButton(QStringLiteral("Cancel"), QStringLiteral("cmdCancel"), this);
-    SetTwipsGeometry(cmdCancel, 3720, 4455, 1095, 375);
-    cmdApply = NewButton(QStringLiteral("Apply"), QStringLiteral("cmdApply"), this);
-    SetTwipsGeometry(cmdApply, 4920, 4455, 1095, 375);
+    cmdHelp = SetTwipsGeometry(NewButton("Help", "cmdHelp", this), 120, 4455, 1095, 375);
+    cmdOK = SetTwipsGeometry(NewButton("OK", "cmdOK", this), 2490, 4455, 1095, 375);
+    cmdCancel = SetTwipsGeometry(NewButton("Cancel", "cmdCancel", this), 3720, 4455, 1095, 375);
+    cmdApply = SetTwipsGeometry(NewButton("Apply", "cmdApply", this), 4920, 4455, 1095, 375);
 
     SetTabOrder();
     connect(tbsOptions, &QTabBar::currentChanged, this, &frmOptions::TabClick);
