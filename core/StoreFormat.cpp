@@ -1,5 +1,8 @@
-// The store file, one per application: $XDG_CONFIG_HOME/Vantrel/<application>.conf, UTF-8 text,
-// readable only by its owner. Example:
+// The store file, one per application: $XDG_CONFIG_HOME/Vantrel/<application>.conf, where the name is
+// the application's in lower case with every character but a-z, 0-9, '_' and '-' written as %XX of
+// its UTF-8 bytes (so "Vantrel" is vantrel.conf). UTF-8 text, readable only by its owner (0600, folder
+// 0700), replaced whole on every change (written beside it, synced, renamed over it) while
+// <file>.lock is held. Example:
 //
 //   # Vantrel settings: one [section] line, then its key=value lines in creation order.
 //   [Services]
@@ -22,7 +25,8 @@
 // A file is damaged when its bytes are not valid UTF-8, when it holds a NUL byte, or when a line
 // is none of the forms above: no unescaped '=', a "[" line that does not end in an unescaped "]",
 // an unknown escape, or an entry outside a readable section. Readers take every line they can and
-// skip the rest; the next write keeps the damaged file aside before replacing it.
+// skip the rest; the next write keeps the damaged file aside, as <file>.damaged-<UTC time>, before
+// replacing it.
 #include "core/StoreFormat.h"
 
 #include <QStringDecoder>
