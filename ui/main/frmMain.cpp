@@ -22,6 +22,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -76,6 +77,16 @@ QString Quoted(const QString& text) {
     return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
+// Desktop fonts run wider than the ones the layout was drawn for; a caption is made a little smaller
+// rather than cut off.
+void FitCaption(QLabel* label, double smallestPointSize) {
+    QFont font = label->font();
+    while (font.pointSizeF() > smallestPointSize &&
+           QFontMetrics(font).horizontalAdvance(label->text()) > label->width())
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label->setFont(font);
+}
+
 void SetBackground(QWidget* widget, const QColor& color) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, color);
@@ -98,6 +109,10 @@ frmMain::frmMain(Options options)
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
 
     m_client = new QWidget(this);
+    // The layout is fixed in twips; the controls' captions were sized for an 8-point font.
+    QFont clientFont = m_client->font();
+    clientFont.setPointSizeF(8);
+    m_client->setFont(clientFont);
     setCentralWidget(m_client);
     BuildMenus();
     BuildPanel(m_client);
@@ -150,6 +165,7 @@ void frmMain::BuildPanel(QWidget* client) {
         auto* result = new QLabel(text, parent);
         result->setTextFormat(Qt::PlainText);
         place(result, left, top, width, height);
+        FitCaption(result, 6);
         return result;
     };
 
@@ -242,6 +258,7 @@ void frmMain::BuildBoard(QWidget* client) {
     palette.setColor(QPalette::WindowText, palette.color(QPalette::Active, QPalette::Highlight));
     lblHyperlink->setPalette(palette);
     lblHyperlink->setGeometry(Px(120), PxY(5400), Px(BoardLayout::HyperlinkWidth), PxY(375));
+    FitCaption(lblHyperlink, 8);
     lblHyperlink->installEventFilter(this);
 
     SetBackground(m_boardCanvas, txtHostName->palette().color(QPalette::Base));
