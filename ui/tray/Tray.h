@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/tray/TrayBackend.h"
+
 #include <QIcon>
 #include <QObject>
 #include <QPixmap>
@@ -7,8 +9,6 @@
 #include <QTimer>
 #include <QVariantMap>
 #include <memory>
-
-class TrayBackend;
 
 // Keeps one icon with a tooltip in the notification area and turns presses on it into events.
 // It knows nothing of services or lights: the host sets an image and a text, then calls Show(true).
@@ -28,8 +28,8 @@ public:
     void Show(bool UpDateData); // true adds or updates the icon, false removes it
 
     QIcon TrayImage() const;
-    void setTrayImage(const QIcon& New_TrayImage);     // an icon is kept unchanged
-    void setTrayImage(const QPixmap& New_TrayImage);   // any other picture becomes a 32 x 32 icon
+    void setTrayImage(const QIcon& New_TrayImage);   // an icon is kept unchanged
+    void setTrayImage(const QPixmap& New_TrayImage); // any other picture becomes a 32 x 32 icon
     QString TrayToolTip() const;
     void setTrayToolTip(const QString& New_TrayToolTip);
     int EventMode() const;
@@ -48,10 +48,18 @@ public:
     // Whether the desktop offers a notification area at all.
     static bool IsAvailable();
 
+    // The one-shot that ends the click guard; exposed so that a caller can wait for it.
+    QTimer* ClickGuardTimer() const;
+    // The tooltip a new instance starts with, and the one assumed when nothing was persisted.
+    static QString DefaultToolTip();
+    static QString PersistedDefaultToolTip();
+
 signals:
     void LeftClick();
     void RightClick();
     void MouseClick(int Button);
+    // "TrayImage", "TrayToolTip" or "EventMode" was assigned, so the host's saved properties are stale.
+    void PropertyChanged(const QString& name);
 
 private:
     struct Private;
