@@ -68,7 +68,7 @@ TEST_F(Lifecycle, FirstStartSeedsAsksAndWaitsInTheTray) {
               QStringLiteral("shown image=PROGRAM tooltip=\"Click to see server status\""));
 }
 
-TEST_F(Lifecycle, StoredSizeIsRestoredAndNonsenseFallsBack) {
+TEST_F(Lifecycle, StoredSizeIsRestored) {
     Store(StoreNames::Settings, StoreNames::MainFormHeight, QStringLiteral("7200"));
     Store(StoreNames::Settings, StoreNames::MainFormWidth, QStringLiteral("6000"));
     Store(StoreNames::Services, QStringLiteral("none"),
@@ -78,12 +78,6 @@ TEST_F(Lifecycle, StoredSizeIsRestoredAndNonsenseFallsBack) {
     EXPECT_EQ(w.OuterSizeTwips(), (BoardLayout::OuterSize{6000, 7200}));
     EXPECT_TRUE(MessageBox::takeRecords().isEmpty());
     EXPECT_EQ(w.StatusImageName(), QStringLiteral("REDLED"));
-
-    window.reset();
-    Store(StoreNames::Settings, StoreNames::MainFormHeight, QStringLiteral("tall"));
-    frmMain& again = Make();
-    again.Form_Load();
-    EXPECT_EQ(again.OuterSizeTwips(), (BoardLayout::OuterSize{6000, 6720}));
 }
 
 TEST_F(Lifecycle, CloseBoxHidesOrMinimisesWithoutATray) {

@@ -52,25 +52,27 @@ INSTANTIATE_TEST_SUITE_P(Names, Resolve,
                                            ResolveCase{"WWW.nowhere.invalid", "7", "", "7"},
                                            ResolveCase{"ftp.nowhere.invalid", "", "", "21"}));
 
-struct CheckCase {
+// One command, one message: the order of the tests decides which one is said.
+struct MessageCase {
+    void (frmMain::*command)();
+    const char* host;
     const char* address;
-    const char* port;
+    const char* port; // OPEN and CLOSED stand for loopback ports
     const char* message;
     MessageBox::Icon icon;
 };
 
-class Check : public MainWindowTest, public ::testing::WithParamInterface<CheckCase> {};
+class PanelMessage : public MainWindowTest, public ::testing::WithParamInterface<MessageCase> {};
 
-TEST_P(Check, ValidatesPortFirstThenConnects) {
+TEST_P(PanelMessage, ValidatesInOrderThenActs) {
     OpenListener open;
-    const int closed = ClosedLoopbackPort();
-    const CheckCase& c = GetParam();
+    const MessageCase& c = GetParam();
     QString port = QString::fromLatin1(c.port);
-    port.replace(QStringLiteral("OPEN"), QString::number(open.port()));
-    port.replace(QStringLiteral("CLOSED"), QString::number(closed));
+    port.replace(QStringLiteral("OPEN"), QString::number(open.port()))
+        .replace(QStringLiteral("CLOSED"), QString::number(ClosedLoopbackPort()));
     frmMain& w = Make();
-    Fill(w, QString(), QString::fromLatin1(c.address), port);
-    w.btnConnect_Click();
+    Fill(w, QString::fromLatin1(c.host), QString::fromLatin1(c.address), port);
+    (w.*c.command)();
     const QList<MessageBox::Record> records = MessageBox::takeRecords();
     ASSERT_EQ(records.size(), 1);
     EXPECT_EQ(records[0].text, QString::fromLatin1(c.message));
@@ -79,38 +81,20 @@ TEST_P(Check, ValidatesPortFirstThenConnects) {
     EXPECT_TRUE(w.btnConnect->isEnabled());
     EXPECT_TRUE(w.cmdSave->isEnabled());
     EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Check,
-    ::testing::Values(CheckCase{"bad", "abc", "Invalid port", MessageBox::Icon::None},
-                      CheckCase{"bad", "80", "Invalid IP Address", MessageBox::Icon::None},
-                      CheckCase{"127.0.0.1", "OPEN", "Success!", MessageBox::Icon::Information},
-                      CheckCase{"127.0.0.1", "CLOSED", "Failed to connect", MessageBox::Icon::Exclamation}));
-
-struct RefusedSaveCase {
-    const char* host;
-    const char* address;
-    const char* port;
-    const char* message;
-};
-
-class RefusedSave : public MainWindowTest, public ::testing::WithParamInterface<RefusedSaveCase> {};
-
-TEST_P(RefusedSave, TestsAddressThenPortThenName) {
-    const RefusedSaveCase& c = GetParam();
-    frmMain& w = Make();
-    Fill(w, QString::fromLatin1(c.host), QString::fromLatin1(c.address), QString::fromLatin1(c.port));
-    w.cmdSave_Click();
-    EXPECT_EQ(TextsOf(MessageBox::takeRecords()), QStringList{QString::fromLatin1(c.message)});
     EXPECT_FALSE(GetAllSettings(StoreNames::App, StoreNames::Services).has_value());
-    EXPECT_EQ(w.txtIPAddr->text(), QString::fromLatin1(c.address));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RefusedSave,
-                         ::testing::Values(RefusedSaveCase{"", "bad", "abc", "Invalid IP address"},
-                                           RefusedSaveCase{"", "10.0.0.5", "abc", "Invalid port"},
-                                           RefusedSaveCase{"   ", "10.0.0.5", "25", "Invalid host name"}));
+using enum MessageBox::Icon;
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PanelMessage,
+    ::testing::Values(
+        MessageCase{&frmMain::btnConnect_Click, "", "bad", "abc", "Invalid port", None},
+        MessageCase{&frmMain::btnConnect_Click, "", "bad", "80", "Invalid IP Address", None},
+        MessageCase{&frmMain::btnConnect_Click, "", "127.0.0.1", "OPEN", "Success!", Information},
+        MessageCase{&frmMain::btnConnect_Click, "", "127.0.0.1", "CLOSED", "Failed to connect", Exclamation},
+        MessageCase{&frmMain::cmdSave_Click, "", "bad", "abc", "Invalid IP address", None},
+        MessageCase{&frmMain::cmdSave_Click, "", "10.0.0.5", "abc", "Invalid port", None},
+        MessageCase{&frmMain::cmdSave_Click, "   ", "10.0.0.5", "25", "Invalid host name", None}));
 
 TEST_F(Panel, SaveConfirmsWhatTheStoreHoldsAndOffersARefresh) {
     frmMain& w = Make();
@@ -159,21 +143,6 @@ TEST_F(Panel, UnwritableStoreIsReportedNeverConfirmed) {
     EXPECT_TRUE(texts[0].startsWith(QStringLiteral("The change could not be saved: ")))
         << texts[0].toStdString();
     EXPECT_EQ(w.txtHostName->text(), QStringLiteral("mail"));
-}
-
-TEST_F(Panel, PortLookupFillsThePort) {
-    frmMain& w = Make();
-    EXPECT_EQ(w.cboPortLookup->count(), 11);
-    w.cboPortLookup->setCurrentIndex(w.cboPortLookup->findText(QStringLiteral("SSL")));
-    EXPECT_EQ(w.txtPort->text(), QStringLiteral("443"));
-}
-
-TEST_F(Panel, TabOrderBeginsWithTheCheck) {
-    frmMain& w = Make();
-    QList<QWidget*> chain{w.btnConnect};
-    for (int i = 0; i < 4; ++i)
-        chain << chain.last()->nextInFocusChain();
-    EXPECT_EQ(chain, (QList<QWidget*>{w.btnConnect, w.txtHostName, w.txtIPAddr, w.txtPort, w.cmdSave}));
 }
 
 } // namespace
