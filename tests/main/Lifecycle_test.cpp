@@ -130,9 +130,13 @@ TEST_F(Lifecycle, ExitDuringAManualCheckReturnsAtOnce) {
     w.txtPort->setText(QString::number(silent.port()));
     int unloaded = 0;
     QObject::connect(&w, &frmMain::unloaded, [&] { ++unloaded; });
+    w.checkState().TimeoutMs = 30000;
+    bool waitedForTheTimeOut = false;
+    QTimer::singleShot(5000, &w, [&] { waitedForTheTimeOut = true; });
     // Delivered by the event loop the check waits in.
     QTimer::singleShot(0, &w, &frmMain::Unload);
     w.btnConnect_Click();
+    EXPECT_FALSE(waitedForTheTimeOut);
     EXPECT_EQ(unloaded, 1);
     EXPECT_TRUE(MessageBox::takeRecords().isEmpty()) << "no outcome is reported for an abandoned check";
     EXPECT_FALSE(w.Tray1().IsVisible());
