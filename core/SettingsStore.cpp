@@ -1,1 +1,261 @@
-// Implementation arrives with its owner's change.
+#include "core/SettingsStore.h"
+
+#include "core/StoreFile.h"
+#include "core/StoreFormat.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLockFile>
+#include <QMutex>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QtDebug>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Identifies one version of the file cheaply. Every write replaces the file by rename, so the
+// inode changes too; together with size and nanosecond times a change by another process shows.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    static FileStamp Of(const struct stat& st) {
+        FileStamp stamp;
+        stamp.exists = true;
+        stamp.device = st.st_dev;
+        stamp.inode = st.st_ino;
+        stamp.size = st.st_size;
+        stamp.modified = st.st_mtim;
+        stamp.changed = st.st_ctim;
+        return stamp;
+    }
+    static FileStamp OfPath(const QString& path) {
+        struct stat st {};
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+            return {};
+        return Of(st);
+    }
+    bool operator==(const FileStamp& o) const {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+struct CachedFile {
+    bool loaded = false;
+    FileStamp stamp;
+    StoreDocument document;
+    bool damaged = false;
+    bool unreadable = false; // there is a file, but it could not be read: never write over it
+};
+
+QMutex g_mutex;
+QHash<QString, CachedFile> g_cache; // by file path
+QString g_lastError;
+std::chrono::milliseconds g_lockTimeout{5000};
+
+// The folded application name, with everything but [a-z0-9_-] percent-encoded, so that any name
+// gives one safe file name and names differing only in case share a file.
+QString FileNameFor(const QString& appName) {
+    const QByteArray utf8 = FoldName(appName).toUtf8();
+    QString name;
+    for (const char byte : utf8) {
+        const auto c = static_cast<unsigned char>(byte);
+        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-')
+            name += QLatin1Char(byte);
+        else
+            name += QStringLiteral("%%1").arg(c, 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return name + QStringLiteral(".conf");
+}
+
+// The file as it is on disk now; re-read only when its stamp changed since the last look.
+CachedFile& Current(const QString& path) {
+    CachedFile& cached = g_cache[path];
+    const FileStamp now = FileStamp::OfPath(path);
+    if (cached.loaded && cached.stamp == now)
+        return cached;
+
+    cached = CachedFile{};
+    cached.loaded = true;
+    if (!now.exists)
+        return cached;
+    // A file we cannot read gives every lookup its default.
+    QFile file(path);
+    struct stat st {};
+    if (!file.open(QIODevice::ReadOnly) || ::fstat(file.handle(), &st) != 0) {
+        cached.unreadable = true;
+        return cached;
+    }
+    cached.stamp = FileStamp::Of(st); // the version actually read, even if replaced meanwhile
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        cached.unreadable = true;
+        return cached;
+    }
+    const ParsedStore parsed = ParseStore(bytes);
+    cached.document = parsed.document;
+    cached.damaged = parsed.damaged;
+    if (parsed.damaged)
+        qWarning().noquote() << QStringLiteral("Settings store %1 is damaged (%2); reading what can be read")
+                                    .arg(path, parsed.firstProblem);
+    return cached;
+}
+
+const StoreSection* FindSection(const QString& appName, const QString& section) {
+    if (appName.isEmpty())
+        return nullptr;
+    return Current(StoreFile::PathFor(appName)).document.section(section);
+}
+
+bool Fail(const QString& reason) {
+    g_lastError = reason;
+    qWarning().noquote() << "Settings store:" << reason;
+    return false;
+}
+
+bool EnsureFolder(const QString& folder) {
+    const QFileInfo info(folder);
+    if (info.isDir())
+        return true;
+    if (info.exists() || !QDir().mkpath(folder) || !QFileInfo(folder).isDir())
+        return false;
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return true;
+}
+
+// Keeps the damaged bytes under a new name before the file is replaced, never overwriting an
+// earlier copy.
+bool KeepAside(const QString& path, QString& keptAs) {
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    keptAs = path + QStringLiteral(".damaged-") + stamp;
+    for (int n = 1; QFileInfo::exists(keptAs); ++n)
+        keptAs = path + QStringLiteral(".damaged-") + stamp + QStringLiteral("-%1").arg(n);
+    return QFile::copy(path, keptAs);
+}
+
+void SyncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd); // makes the rename itself durable
+        ::close(fd);
+    }
+}
+
+// One change, durable or reported: lock against other processes, start from what is on disk,
+// apply, write a new file and rename it into place. `change` returns false when nothing changed.
+bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& change) {
+    if (appName.isEmpty())
+        return Fail(QStringLiteral("no application name was given"));
+    const QString folder = StoreFile::Folder();
+    if (!EnsureFolder(folder))
+        return Fail(QStringLiteral("the folder %1 could not be created").arg(folder));
+
+    const QString path = StoreFile::PathFor(appName);
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(static_cast<int>(g_lockTimeout.count()))) {
+        switch (lock.error()) {
+        case QLockFile::LockFailedError:
+            return Fail(QStringLiteral("the settings file %1 is in use by another program").arg(path));
+        case QLockFile::PermissionError:
+            return Fail(QStringLiteral("no permission to write in %1").arg(folder));
+        default:
+            return Fail(QStringLiteral("the settings file %1 could not be locked").arg(path));
+        }
+    }
+
+    CachedFile& current = Current(path);
+    if (current.unreadable)
+        return Fail(QStringLiteral("the settings file %1 could not be read").arg(path));
+    StoreDocument document = current.document;
+    if (!change(document)) {
+        g_lastError.clear();
+        return true;
+    }
+
+    if (current.damaged) {
+        QString keptAs;
+        if (!KeepAside(path, keptAs))
+            return Fail(QStringLiteral("the damaged settings file %1 could not be kept aside").arg(path));
+        qWarning().noquote() << "Settings store: damaged file kept as" << keptAs;
+    }
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Fail(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
+    ::fchmod(file.handle(), S_IRUSR | S_IWUSR);
+    const QByteArray bytes = SerialiseStore(document);
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return Fail(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
+    SyncFolder(folder);
+
+    current.document = std::move(document);
+    current.damaged = false;
+    current.stamp = FileStamp::OfPath(path);
+    g_lastError.clear();
+    return true;
+}
+
+} // namespace
+
+QString StoreFile::Folder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Vantrel");
+}
+
+QString StoreFile::PathFor(const QString& appName) {
+    return Folder() + u'/' + FileNameFor(appName);
+}
+
+void StoreFile::SetLockTimeout(std::chrono::milliseconds timeout) {
+    QMutexLocker locker(&g_mutex);
+    g_lockTimeout = timeout;
+}
+
+QString GetSetting(const QString& appName, const QString& section, const QString& key,
+                   const QString& defaultValue) {
+    QMutexLocker locker(&g_mutex);
+    const StoreSection* found = FindSection(appName, section);
+    const QString* value = found ? found->value(key) : nullptr;
+    return value ? *value : defaultValue;
+}
+
+bool SaveSetting(const QString& appName, const QString& section, const QString& key, const QString& value) {
+    QMutexLocker locker(&g_mutex);
+    return Modify(appName,
+                  [&](StoreDocument& document) { return document.sectionForWrite(section).set(key, value); });
+}
+
+bool DeleteSetting(const QString& appName, const QString& section, const QString& key) {
+    QMutexLocker locker(&g_mutex);
+    return Modify(appName, [&](StoreDocument& document) {
+        if (!document.section(section))
+            return false;
+        return document.sectionForWrite(section).remove(key);
+    });
+}
+
+std::optional<QList<QPair<QString, QString>>> GetAllSettings(const QString& appName, const QString& section) {
+    QMutexLocker locker(&g_mutex);
+    const StoreSection* found = FindSection(appName, section);
+    if (!found || found->isEmpty())
+        return std::nullopt;
+    return found->entries();
+}
+
+QString LastStoreError() {
+    QMutexLocker locker(&g_mutex);
+    return g_lastError;
+}

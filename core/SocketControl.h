@@ -17,10 +17,10 @@ public:
     void setPeerName(const QString&); // looks the name up when ResolveOnAssign is true
     QString PeerName() const;
     void setPeerAddress(const QString&);
-    QString PeerAddress() const; // dotted IPv4, empty when not found
-    void setPeerPort(qint16);    // ports above 32767 arrive as port - 65536
-    void setConnectTimeoutMs(qint16);
-    void OpenConnection(); // blocks until connected, refused or timed out
+    QString PeerAddress() const;      // dotted IPv4, empty when not found
+    void setPeerPort(qint16);         // ports above 32767 arrive as port - 65536
+    void setConnectTimeoutMs(qint16); // zero or less means the default of 10 seconds, never "forever"
+    void OpenConnection();            // blocks until connected, refused or timed out
     bool IsConnected() const;
     void CloseConnection();
 
@@ -30,6 +30,10 @@ public:
     void Abort();
 
 private:
+    enum class WaitOutcome { Ready, Failed, ControlDestroyed };
+    // Waits in a local event loop until fd is ready, the time-out passes or Abort() is called.
+    WaitOutcome Wait(int fd, bool forWriting, int timeoutMs);
+
     struct Private;
     Private* d;
 };

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <dirent.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -19,13 +20,15 @@ sockaddr_in loopback(int port) {
     return addr;
 }
 
-int boundSocket(int* portOut) {
+int boundSocket(int* portOut, int port = 0) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         throw std::runtime_error("socket failed");
-    sockaddr_in addr = loopback(0);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+    sockaddr_in addr = loopback(port);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(fd);
         throw std::runtime_error("bind failed");
+    }
     socklen_t len = sizeof addr;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
     *portOut = ntohs(addr.sin_port);
@@ -33,11 +36,12 @@ int boundSocket(int* portOut) {
 }
 } // namespace
 
-OpenListener::OpenListener() {
-    m_fd = boundSocket(&m_port);
-    ::listen(m_fd, 512);
-    if (::pipe2(m_wakePipe, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
+OpenListener::OpenListener(int port) {
+    m_fd = boundSocket(&m_port, port);
+    if (::listen(m_fd, 512) != 0 || ::pipe2(m_wakePipe, O_CLOEXEC) != 0) {
+        ::close(m_fd);
+        throw std::runtime_error("listen failed");
+    }
     m_thread = std::thread([this] {
         pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wakePipe[0], POLLIN, 0}};
         for (;;) {
@@ -63,6 +67,16 @@ OpenListener::~OpenListener() {
     ::close(m_fd);
     ::close(m_wakePipe[0]);
     ::close(m_wakePipe[1]);
+}
+
+bool OpenListener::waitForAccepted(int count, int timeoutMs) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (m_accepted.load() < count) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::yield();
+    }
+    return true;
 }
 
 int ClosedLoopbackPort() {

@@ -6,15 +6,18 @@
 
 // Real TCP peers on 127.0.0.1 (never any other address) for tests and benchmarks.
 
-// Listens and accepts (and closes) every connection on a background thread.
+// Listens and accepts (and closes) every connection on a background thread. Port 0 picks a free
+// port; a given port that cannot be bound throws std::runtime_error.
 class OpenListener {
 public:
-    OpenListener();
+    explicit OpenListener(int port = 0);
     ~OpenListener();
     OpenListener(const OpenListener&) = delete;
     OpenListener& operator=(const OpenListener&) = delete;
     int port() const { return m_port; }
     int accepted() const { return m_accepted.load(); }
+    // Waits until at least `count` connections have been accepted; false after `timeoutMs`.
+    bool waitForAccepted(int count, int timeoutMs = 5000) const;
 
 private:
     int m_fd = -1;

@@ -1,0 +1,317 @@
+// The store file, one per application: $XDG_CONFIG_HOME/Vantrel/<application>.conf, where the name is
+// the application's in lower case with every character but a-z, 0-9, '_' and '-' written as %XX of
+// its UTF-8 bytes (so "Vantrel" is vantrel.conf). UTF-8 text, readable only by its owner (0600, folder
+// 0700), replaced whole on every change (written beside it, synced, renamed over it) while
+// <file>.lock is held. Example:
+//
+//   # Vantrel settings: one [section] line, then its key=value lines in creation order.
+//   [Services]
+//   web server=10.0.0.1:80
+//   mail=10.0.0.2:25
+//
+//   [Settings]
+//   Timeout=10
+//
+// Lines beginning with '#' are comments; lines holding only blanks are ignored. "[name]" opens a section.
+// Every other line is one entry: the key runs up to the first '=' that is not escaped, the value is the rest
+// of the line. Nothing is trimmed. Inside names and values a backslash starts an escape:
+//   \\ backslash    \n line feed    \r carriage return    \t tab
+//   \s blank (written only at the start or end of a text, where it would be invisible)
+//   \= '=' (in keys)    \] ']' (in section names)    \# '#' and \[ '[' (first character of a key)
+//   \uXXXX any other control character, or half of a broken UTF-16 pair
+// Names compare without regard to case. A later line for a key (or a section) already seen
+// updates the earlier one in its place, so a hand-edited file never yields two entries for a name.
+//
+// A file is damaged when its bytes are not valid UTF-8, when it holds a NUL byte, or when a line
+// is none of the forms above: no unescaped '=', a "[" line that does not end in an unescaped "]",
+// an unknown escape, or an entry outside a readable section. Readers take every line they can and
+// skip the rest; the next write keeps the damaged file aside, as <file>.damaged-<UTC time>, before
+// replacing it.
+#include "core/StoreFormat.h"
+
+#include <QStringDecoder>
+#include <array>
+#include <optional>
+#include <utility>
+
+QString FoldName(const QString& name) {
+    return name.toCaseFolded();
+}
+
+const QString* StoreSection::value(const QString& key) const {
+    const auto it = m_index.constFind(FoldName(key));
+    return it == m_index.constEnd() ? nullptr : &m_entries[*it].second;
+}
+
+bool StoreSection::set(const QString& key, const QString& value) {
+    const QString folded = FoldName(key);
+    const auto it = m_index.constFind(folded);
+    if (it == m_index.constEnd()) {
+        m_index.insert(folded, m_entries.size());
+        m_entries.append({key, value});
+        return true;
+    }
+    QString& stored = m_entries[*it].second;
+    if (stored == value)
+        return false;
+    stored = value;
+    return true;
+}
+
+bool StoreSection::remove(const QString& key) {
+    const auto it = m_index.find(FoldName(key));
+    if (it == m_index.end())
+        return false;
+    const qsizetype position = *it;
+    m_index.erase(it);
+    m_entries.removeAt(position);
+    for (auto& other : m_index)
+        if (other > position)
+            --other;
+    return true;
+}
+
+const StoreSection* StoreDocument::section(const QString& name) const {
+    const auto it = m_index.constFind(FoldName(name));
+    return it == m_index.constEnd() ? nullptr : &m_sections[*it];
+}
+
+StoreSection& StoreDocument::sectionForWrite(const QString& name) {
+    const QString folded = FoldName(name);
+    const auto it = m_index.constFind(folded);
+    if (it != m_index.constEnd())
+        return m_sections[*it];
+    m_index.insert(folded, m_sections.size());
+    m_sections.append(StoreSection(name));
+    return m_sections.last();
+}
+
+bool StoreDocument::sameContent(const StoreDocument& other) const {
+    auto filled = [](const StoreDocument& d) {
+        QList<const StoreSection*> result;
+        for (const StoreSection& s : d.m_sections)
+            if (!s.isEmpty())
+                result.append(&s);
+        return result;
+    };
+    const auto mine = filled(*this);
+    const auto theirs = filled(other);
+    if (mine.size() != theirs.size())
+        return false;
+    for (qsizetype i = 0; i < mine.size(); ++i)
+        if (mine[i]->name() != theirs[i]->name() || mine[i]->entries() != theirs[i]->entries())
+            return false;
+    return true;
+}
+
+namespace {
+
+// Characters written as a backslash and a letter, shared by the writer and the reader. The blank
+// is written so only at the start or end of a text.
+constexpr std::array<std::pair<char16_t, char16_t>, 5> kLetterEscapes{
+    {{u'\\', u'\\'}, {u'\n', u'n'}, {u'\r', u'r'}, {u'\t', u't'}, {u' ', u's'}}};
+
+std::optional<char16_t> LetterFor(char16_t c) {
+    for (const auto& [plain, letter] : kLetterEscapes)
+        if (plain == c)
+            return letter;
+    return std::nullopt;
+}
+
+std::optional<char16_t> PlainFor(char16_t letter) {
+    for (const auto& [plain, escaped] : kLetterEscapes)
+        if (escaped == letter)
+            return plain;
+    return std::nullopt;
+}
+
+enum class TextKind { SectionName, Key, Value };
+
+bool NeedsCodeEscape(const QString& text, qsizetype i) {
+    const char16_t c = text[i].unicode();
+    if (c < 0x20 || c == 0x7f)
+        return true;
+    if (QChar::isHighSurrogate(c))
+        return i + 1 >= text.size() || !QChar::isLowSurrogate(text[i + 1].unicode());
+    if (QChar::isLowSurrogate(c))
+        return i == 0 || !QChar::isHighSurrogate(text[i - 1].unicode());
+    return false;
+}
+
+void AppendEscaped(QString& out, const QString& text, TextKind kind) {
+    qsizetype leadingBlanks = 0;
+    while (leadingBlanks < text.size() && text[leadingBlanks] == u' ')
+        ++leadingBlanks;
+    qsizetype trailingFrom = text.size();
+    while (trailingFrom > leadingBlanks && text[trailingFrom - 1] == u' ')
+        --trailingFrom;
+
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const auto letter = LetterFor(c.unicode());
+        if (letter && (c != u' ' || i < leadingBlanks || i >= trailingFrom)) {
+            out += u'\\';
+            out += QChar(*letter);
+        } else if (c == u'=' && kind == TextKind::Key) {
+            out += u"\\=";
+        } else if (c == u']' && kind == TextKind::SectionName) {
+            out += u"\\]";
+        } else if (i == 0 && kind == TextKind::Key && (c == u'#' || c == u'[')) {
+            out += u'\\';
+            out += c;
+        } else if (NeedsCodeEscape(text, i)) {
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        } else {
+            out += c;
+        }
+    }
+}
+
+std::optional<char16_t> HexCode(QStringView digits) {
+    if (digits.size() != 4)
+        return std::nullopt;
+    char16_t code = 0;
+    for (QChar c : digits) {
+        const int digit = QStringView(u"0123456789abcdef").indexOf(c.toLower());
+        if (digit < 0 || c.unicode() > 0x7f)
+            return std::nullopt;
+        code = static_cast<char16_t>(code * 16 + digit);
+    }
+    return code;
+}
+
+// Reads an escaped text from `line` starting at `pos` up to the first unescaped `stop` character
+// (or the end when stop is null). Leaves `pos` on the stop character. nullopt on a bad escape.
+std::optional<QString> ReadEscaped(QStringView line, qsizetype& pos, QChar stop) {
+    QString out;
+    while (pos < line.size()) {
+        const QChar c = line[pos];
+        if (!stop.isNull() && c == stop)
+            return out;
+        if (c != u'\\') {
+            out += c;
+            ++pos;
+            continue;
+        }
+        if (pos + 1 >= line.size())
+            return std::nullopt;
+        const QChar e = line[pos + 1];
+        pos += 2;
+        if (const auto plain = PlainFor(e.unicode())) {
+            out += QChar(*plain);
+            continue;
+        }
+        switch (e.unicode()) {
+        case u'=':
+        case u']':
+        case u'[':
+        case u'#':
+            out += e;
+            break;
+        case u'u': {
+            const auto code = HexCode(line.mid(pos, 4));
+            if (!code)
+                return std::nullopt;
+            out += QChar(*code);
+            pos += 4;
+            break;
+        }
+        default:
+            return std::nullopt;
+        }
+    }
+    if (!stop.isNull())
+        return std::nullopt; // the stop character never came
+    return out;
+}
+
+} // namespace
+
+ParsedStore ParseStore(QByteArrayView bytes) {
+    ParsedStore result;
+    auto problem = [&result](const QString& what) {
+        if (!result.damaged)
+            result.firstProblem = what;
+        result.damaged = true;
+    };
+
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3); // a byte-order mark left by a text editor
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        problem(QStringLiteral("not valid UTF-8"));
+
+    StoreSection* current = nullptr;
+    qsizetype lineStart = 0;
+    int lineNumber = 0;
+    while (lineStart <= text.size()) {
+        qsizetype lineEnd = text.indexOf(u'\n', lineStart);
+        if (lineEnd < 0)
+            lineEnd = text.size();
+        QStringView line = QStringView(text).mid(lineStart, lineEnd - lineStart);
+        lineStart = lineEnd + 1;
+        ++lineNumber;
+        if (line.endsWith(u'\r'))
+            line.chop(1); // written elsewhere with CR LF line ends
+        if (line.trimmed().isEmpty() || line.startsWith(u'#'))
+            continue; // blank lines may carry stray spaces from a hand edit
+
+        auto skip = [&](const char* why) {
+            ++result.skippedLines;
+            problem(QStringLiteral("line %1: %2").arg(lineNumber).arg(QLatin1StringView(why)));
+        };
+        if (line.contains(QChar(u'\0'))) {
+            skip("NUL byte");
+            continue;
+        }
+        if (line.startsWith(u'[')) {
+            qsizetype pos = 1;
+            const auto name = ReadEscaped(line, pos, u']');
+            if (!name || pos != line.size() - 1) {
+                skip("unreadable section line");
+                current = nullptr; // its entries must not land in the section before it
+                continue;
+            }
+            current = &result.document.sectionForWrite(*name);
+            continue;
+        }
+        qsizetype pos = 0;
+        const auto key = ReadEscaped(line, pos, u'=');
+        if (!key) {
+            skip("no '=' or a bad escape in the key");
+            continue;
+        }
+        ++pos; // past '='
+        const auto value = ReadEscaped(line, pos, QChar());
+        if (!value) {
+            skip("bad escape in the value");
+            continue;
+        }
+        if (!current) {
+            skip("entry before any section");
+            continue;
+        }
+        current->set(*key, *value);
+    }
+    return result;
+}
+
+QByteArray SerialiseStore(const StoreDocument& document) {
+    QString out = QStringLiteral("# Vantrel settings: one [section] line, then its key=value lines in "
+                                 "creation order.\n");
+    for (const StoreSection& section : document.sections()) {
+        if (section.isEmpty())
+            continue;
+        out += u"\n[";
+        AppendEscaped(out, section.name(), TextKind::SectionName);
+        out += u"]\n";
+        for (const auto& [key, value] : section.entries()) {
+            AppendEscaped(out, key, TextKind::Key);
+            out += u'=';
+            AppendEscaped(out, value, TextKind::Value);
+            out += u'\n';
+        }
+    }
+    return out.toUtf8();
+}

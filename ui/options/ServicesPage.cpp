@@ -1,0 +1,293 @@
+#include "ui/options/ServicesPage.h"
+
+#include "core/PortLookup.h"
+#include "core/SettingsStore.h"
+#include "core/SocketControl.h"
+#include "core/StoreNames.h"
+#include "core/Texts.h"
+#include "core/clsConverter.h"
+#include "ui/common/MessageBox.h"
+#include "ui/options/OptionsWidgets.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+
+using namespace OptionsLogic;
+
+namespace {
+
+// The detail controls are shown and hidden as one group; this property is all that marks them.
+const char* const kTagProperty = "Tag";
+const QString kHostDetail = QStringLiteral("hostDetail");
+
+const QString kCheckingServices = QStringLiteral("Checking services. Please try later");
+const QString kInvalidPort = QStringLiteral("Invalid port number");
+
+// One of the small round dots between the address boxes.
+class Dot : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(palette().windowText());
+        painter.drawEllipse(rect());
+    }
+};
+
+template <typename W> W* Tagged(W* widget) {
+    widget->setProperty(kTagProperty, kHostDetail);
+    return widget;
+}
+
+QLineEdit* NewTextBox(const QString& name, QWidget* parent) {
+    auto* box = Tagged(new QLineEdit(parent));
+    box->setObjectName(name);
+    return box;
+}
+
+QString MessageFor(ServiceInputError error) {
+    switch (error) {
+    case ServiceInputError::InvalidAddress:
+        return Texts::InvalidIPAddress;
+    case ServiceInputError::InvalidPort:
+        return kInvalidPort;
+    case ServiceInputError::BlankHostName:
+        return Texts::InvalidHostName;
+    case ServiceInputError::None:
+        break;
+    }
+    return QString();
+}
+
+} // namespace
+
+ServicesPage::ServicesPage(const CheckState& state, SocketControl& socket, QWidget* parent)
+    : QWidget(parent), m_state(state), objSocketOptions(socket) {
+    fraServices = SetTwipsGeometry(new QGroupBox("Services", this), 120, 240, 3975, 1905);
+    lstServices = new QListWidget(fraServices);
+    lstServices->setObjectName(QStringLiteral("lstServices"));
+    lstServices->setSelectionMode(QAbstractItemView::SingleSelection);
+    SetTwipsGeometry(lstServices, 120, 240, 3735, 1425);
+
+    btnEdit = SetTwipsGeometry(NewButton("Edit", "btnEdit", this), 4200, 360, 1335, 375);
+    btnAdd = SetTwipsGeometry(NewButton("Add", "btnAdd", this), 4200, 960, 1335, 375);
+    btnDelete = SetTwipsGeometry(NewButton("Delete", "btnDelete", this), 4200, 1560, 1335, 375);
+
+    SetTwipsGeometry(Tagged(NewLabel("Host Name:", this)), 0, 2520, 855, 255);
+    txtHostName = SetTwipsGeometry(NewTextBox("txtHostName", this), 960, 2400, 3255, 375);
+    cmdResolve = SetTwipsGeometry(Tagged(NewButton("Resolve", "cmdResolve", this)), 4320, 2400, 1335, 375);
+
+    SetTwipsGeometry(Tagged(NewLabel("IP Address:", this)), 0, 3000, 855, 255);
+    txtIP1 = SetTwipsGeometry(NewTextBox("txtIP1", this), 960, 2880, 375, 375);
+    txtIP2 = SetTwipsGeometry(NewTextBox("txtIP2", this), 1560, 2880, 375, 375);
+    txtIP3 = SetTwipsGeometry(NewTextBox("txtIP3", this), 2160, 2880, 375, 375);
+    txtIP4 = SetTwipsGeometry(NewTextBox("txtIP4", this), 2760, 2880, 375, 375);
+    for (const double left : {1440.0, 2040.0, 2640.0}) {
+        auto* dot = Tagged(new Dot(this));
+        // Two pixels would vanish on a low-resolution screen.
+        const QRect rect = TwipsRect(dot, left, 3120, 30, 30);
+        dot->setGeometry(rect.x(), rect.y(), std::max(rect.width(), 3), std::max(rect.height(), 3));
+    }
+
+    SetTwipsGeometry(Tagged(NewLabel("Port:", this)), 3720, 3000, 495, 255);
+    txtPort = SetTwipsGeometry(NewTextBox("txtPort", this), 4320, 2880, 735, 375);
+
+    SetTwipsGeometry(Tagged(NewLabel("Port lookup:", this)), 0, 3480, 855, 255);
+    cboPortLookup = Tagged(new QComboBox(this));
+    cboPortLookup->setObjectName(QStringLiteral("cboPortLookup"));
+    for (const PortLookupEntry& entry : kPortLookup)
+        cboPortLookup->addItem(QString::fromLatin1(entry.name), entry.port);
+    cboPortLookup->setCurrentIndex(-1);
+    SetTwipsGeometry(cboPortLookup, 960, 3360, 2175, 315);
+
+    btnSave = Tagged(NewButton(QStringLiteral("Save"), QStringLiteral("btnSave"), this));
+    QFont bold = btnSave->font();
+    bold.setBold(true);
+    btnSave->setFont(bold);
+    SetTwipsGeometry(btnSave, 4320, 3360, 1335, 375);
+
+    connect(btnAdd, &QPushButton::clicked, this, &ServicesPage::Add);
+    connect(btnEdit, &QPushButton::clicked, this, &ServicesPage::Edit);
+    connect(btnDelete, &QPushButton::clicked, this, &ServicesPage::Delete);
+    connect(btnSave, &QPushButton::clicked, this, &ServicesPage::Save);
+    connect(cmdResolve, &QPushButton::clicked, this, &ServicesPage::Resolve);
+    // Fires for every choice by mouse or keyboard, also of the item already shown.
+    connect(cboPortLookup, &QComboBox::activated, this, &ServicesPage::PortLookup);
+}
+
+QList<QWidget*> ServicesPage::FocusOrder() const {
+    return {lstServices, btnEdit, btnAdd, btnDelete, txtHostName,   cmdResolve, txtIP1,
+            txtIP2,      txtIP3,  txtIP4, txtPort,   cboPortLookup, btnSave};
+}
+
+QList<QWidget*> ServicesPage::HostDetailControls() const {
+    QList<QWidget*> controls;
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->property(kTagProperty).toString() == kHostDetail)
+            controls.append(child);
+    return controls;
+}
+
+void ServicesPage::SetHostDetailVisible(bool visible) {
+    for (QWidget* control : HostDetailControls())
+        control->setVisible(visible);
+}
+
+void ServicesPage::FillOnLoad() {
+    LoadServiceList();
+    SetHostDetailVisible(false);
+}
+
+void ServicesPage::LoadServiceList() {
+    lstServices->clear();
+    const auto pairs = GetAllSettings(StoreNames::App, StoreNames::Services);
+    if (!pairs)
+        return;
+    for (const auto& [key, value] : *pairs)
+        lstServices->addItem(ServiceLine(key, value)); // list items never interpret markup
+}
+
+std::optional<QString> ServicesPage::SelectedLine() const {
+    const QList<QListWidgetItem*> selected = lstServices->selectedItems();
+    if (selected.isEmpty())
+        return std::nullopt;
+    return selected.first()->text();
+}
+
+void ServicesPage::ShowParts(const ServiceParts& parts) {
+    txtPort->setText(parts.port);
+    txtIP4->setText(parts.ip4);
+    txtIP3->setText(parts.ip3);
+    txtIP2->setText(parts.ip2);
+    txtIP1->setText(parts.ip1);
+    txtHostName->setText(parts.host);
+}
+
+void ServicesPage::ClearBoxes() {
+    ShowParts(ServiceParts{});
+}
+
+ServiceParts ServicesPage::TypedParts() const {
+    return {txtHostName->text(), txtIP1->text(), txtIP2->text(),
+            txtIP3->text(),      txtIP4->text(), txtPort->text()};
+}
+
+void ServicesPage::Add() {
+    // A new entry: saving it must never delete the one an earlier Edit opened.
+    ForgetEditedHost();
+    SetHostDetailVisible(true);
+    ClearBoxes();
+}
+
+void ServicesPage::Edit() {
+    const std::optional<QString> line = SelectedLine();
+    if (!line)
+        return;
+    SetHostDetailVisible(true);
+    ShowParts(SplitServiceLine(*line));
+    strEditedHost = txtHostName->text();
+}
+
+void ServicesPage::Delete() {
+    SetHostDetailVisible(false);
+    ForgetEditedHost();
+    const std::optional<QString> line = SelectedLine();
+    if (!line)
+        return;
+    ShowParts(SplitServiceLine(*line));
+    const QString host = txtHostName->text();
+    if (MessageBox::askYesNo(window(), QStringLiteral("Delete the ") + host + QStringLiteral(" service?"))) {
+        if (!DeleteSetting(StoreNames::App, StoreNames::Services, host))
+            ReportStoreFailure();
+        LoadServiceList();
+    }
+    ClearBoxes();
+}
+
+void ServicesPage::Save() {
+    if (m_state.blnCheckInProgress) {
+        MessageBox::inform(window(), kCheckingServices);
+        return;
+    }
+    const ServiceParts typed = TypedParts();
+    const ServiceInputCheck check = CheckServiceInput(typed);
+    if (check.error != ServiceInputError::None) {
+        MessageBox::inform(window(), MessageFor(check.error));
+    } else {
+        // Declining the overwrite leaves everything as it is, the open panel included.
+        if (!ConfirmOverwrite(typed.host))
+            return;
+        WriteService(typed.host, check.value);
+    }
+    LoadServiceList();
+    SetHostDetailVisible(false);
+}
+
+bool ServicesPage::ConfirmOverwrite(const QString& key) {
+    if (GetSetting(StoreNames::App, StoreNames::Services, key).isEmpty())
+        return true;
+    return MessageBox::askYesNo(window(), Texts::OverwriteQuestion);
+}
+
+void ServicesPage::WriteService(const QString& key, const QString& value) {
+    // An edited entry is deleted first and written afresh, so it moves to the end of the list.
+    const QString edited = std::exchange(strEditedHost, QString());
+    const QString editedValue =
+        edited.isEmpty() ? QString() : GetSetting(StoreNames::App, StoreNames::Services, edited);
+    if (!editedValue.isEmpty() && !DeleteSetting(StoreNames::App, StoreNames::Services, edited)) {
+        ReportStoreFailure();
+        return;
+    }
+    if (!SaveSetting(StoreNames::App, StoreNames::Services, key, value)) {
+        // The opened entry is already gone; put it back rather than lose it with the new one.
+        if (!editedValue.isEmpty())
+            SaveSetting(StoreNames::App, StoreNames::Services, edited, editedValue);
+        ReportStoreFailure();
+        return;
+    }
+    MessageBox::inform(window(),
+                       Texts::ServiceSaved(key, GetSetting(StoreNames::App, StoreNames::Services, key)));
+}
+
+void ServicesPage::ReportStoreFailure() {
+    MessageBox::inform(window(), Texts::StoreWriteFailed(LastStoreError()));
+}
+
+void ServicesPage::Resolve() {
+    if (m_state.blnCheckInProgress) {
+        MessageBox::inform(window(), kCheckingServices);
+        return;
+    }
+    // A second press while this dialog's own lookup still waits must not start another on the socket.
+    if (objSocketOptions.IsBusy())
+        return;
+    objSocketOptions.setResolveOnAssign(true);
+    objSocketOptions.setPeerName(txtHostName->text());
+    const QString address = objSocketOptions.PeerAddress();
+    if (!address.isEmpty()) {
+        // The colon gives the octet functions the form they take apart.
+        const QString text = address + u':';
+        const clsConverter converter;
+        txtIP1->setText(converter.GetFirstOctet(text));
+        txtIP2->setText(converter.GetSecondOctet(text));
+        txtIP3->setText(converter.GetThirdOctet(text));
+        txtIP4->setText(converter.GetFourthOctet(text));
+    } else {
+        MessageBox::inform(window(), Texts::UnknownHost);
+        txtHostName->setFocus();
+    }
+    objSocketOptions.setResolveOnAssign(false);
+}
+
+void ServicesPage::PortLookup(int index) {
+    if (index < 0)
+        return;
+    txtPort->setText(QString::number(cboPortLookup->itemData(index).toInt()));
+}
