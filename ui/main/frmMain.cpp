@@ -106,7 +106,8 @@ frmMain::frmMain(Options options)
     setWindowTitle(Texts::AppTitle);
     setWindowIcon(LoadIconResource(ProgramImage));
     // A sizable border without a maximise button: the layout only grows the board.
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     m_client = new QWidget(this);
     // The layout is fixed in twips; the controls' captions were sized for an 8-point font.
