@@ -1,15 +1,22 @@
 # Shared helpers for the real-desktop tests. Source this file from a test script, then call
 # e2e_start_desktop. Everything started through these helpers is stopped when the script exits.
 #
-# Needs: Xvfb, xdpyinfo, xwininfo, openbox, trayer, xdotool and import (imagemagick).
+# Needs: Xvfb, xdpyinfo, xwininfo, xprop, openbox, trayer, xdotool, import (imagemagick) and python3.
 
 set -euo pipefail
 
 E2E_PIDS=()
+E2E_CLEANUP_HOOKS=()
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-e2e.XXXXXX")
 E2E_ARTIFACTS=${E2E_ARTIFACTS:-$E2E_TMP/artifacts}
 E2E_TRAY_PANEL=
 E2E_LAST_PID=
+E2E_SHOTS=0
+# The exit status ctest reads as "skipped" (SKIP_RETURN_CODE).
+E2E_SKIP=77
+# Each run starts with an empty artifact folder, so what is there afterwards belongs to this run.
+mkdir -p "$E2E_ARTIFACTS"
+rm -f "$E2E_ARTIFACTS"/*.png "$E2E_ARTIFACTS"/*.log
 
 e2e_log() { printf '[e2e %s] %s\n' "$(date +%T.%3N)" "$*" >&2; }
 
@@ -29,6 +36,10 @@ e2e_cleanup() {
             e2e_wait_for_exit "$pid" 5 >/dev/null 2>&1 || kill -KILL "$pid" 2>/dev/null || true
         fi
         wait "$pid" 2>/dev/null || true
+    done
+    # Hooks undo what was done outside the processes (an installed package), also after a failure.
+    for ((i = ${#E2E_CLEANUP_HOOKS[@]} - 1; i >= 0; i--)); do
+        "${E2E_CLEANUP_HOOKS[i]}" || status=1
     done
     rm -rf "$E2E_TMP"
     exit "$status"
@@ -50,7 +61,7 @@ e2e_wait_until() {
 
 e2e_require_tools() {
     local tool missing=()
-    for tool in Xvfb xdpyinfo xwininfo openbox trayer xdotool import; do
+    for tool in Xvfb xdpyinfo xwininfo xprop openbox trayer xdotool import python3; do
         command -v "$tool" >/dev/null || missing+=("$tool")
     done
     ((${#missing[@]} == 0)) || e2e_fail "missing programs: ${missing[*]}"
@@ -95,11 +106,10 @@ e2e_find_tray_panel() {
 
 e2e_start_desktop() {
     e2e_require_tools
-    mkdir -p "$E2E_ARTIFACTS" "$E2E_TMP/config" "$E2E_TMP/runtime"
-    chmod 700 "$E2E_TMP/runtime"
+    mkdir -p "$E2E_ARTIFACTS"
     # Nothing from the caller's session may leak in: no D-Bus session (so Qt talks XEmbed to trayer
-    # rather than looking for a StatusNotifier host), no user configuration.
-    export XDG_CONFIG_HOME=$E2E_TMP/config XDG_RUNTIME_DIR=$E2E_TMP/runtime
+    # rather than looking for a StatusNotifier host), no user configuration, home or runtime folder.
+    e2e_fresh_profile desktop
     export DBUS_SESSION_BUS_ADDRESS=unix:path=$E2E_TMP/no-session-bus
     export QT_QPA_PLATFORM=xcb
     unset WAYLAND_DISPLAY
@@ -154,8 +164,158 @@ e2e_wait_for_exit() {
     return "$status"
 }
 
-# e2e_screenshot NAME: the whole screen as ARTIFACTS/NAME.png.
+# e2e_screenshot NAME: the whole screen as ARTIFACTS/NN-NAME.png, numbered in the order taken.
 e2e_screenshot() {
-    [[ -n ${DISPLAY:-} ]] || return 0
-    import -window root "$E2E_ARTIFACTS/$1.png" && e2e_log "screenshot $E2E_ARTIFACTS/$1.png"
+    [[ -n ${DISPLAY:-} && -d $E2E_ARTIFACTS ]] || return 0
+    local file
+    E2E_SHOTS=$((E2E_SHOTS + 1))
+    file=$(printf '%s/%02d-%s.png' "$E2E_ARTIFACTS" "$E2E_SHOTS" "$1")
+    import -window root "$file" && e2e_log "screenshot $file"
+}
+
+# e2e_fresh_profile NAME: points XDG_CONFIG_HOME, HOME and XDG_RUNTIME_DIR at new private folders, so
+# the next program started finds an empty store and no other instance. Sets E2E_STORE, the store file.
+e2e_fresh_profile() {
+    local dir=$E2E_TMP/profile-$1
+    mkdir -p "$dir/config" "$dir/home" "$dir/runtime"
+    chmod 700 "$dir/runtime"
+    export XDG_CONFIG_HOME=$dir/config HOME=$dir/home XDG_RUNTIME_DIR=$dir/runtime
+    E2E_STORE=$XDG_CONFIG_HOME/Vantrel/vantrel.conf
+}
+
+# e2e_write_store LINE...: writes the store file of the current profile with these lines.
+e2e_write_store() {
+    mkdir -p "$(dirname "$E2E_STORE")"
+    chmod 700 "$(dirname "$E2E_STORE")"
+    printf '%s\n' "$@" >"$E2E_STORE"
+    chmod 600 "$E2E_STORE"
+}
+
+# e2e_start_loopback: a listener that accepts and closes every connection, and a port that refuses
+# them (bound but never listening, so no other program can take it meanwhile), both on 127.0.0.1.
+# Sets E2E_OPEN_PORT, E2E_CLOSED_PORT and E2E_LOOPBACK_LOG (one "accepted" line per connection).
+e2e_start_loopback() {
+    local ports=$E2E_TMP/ports
+    E2E_LOOPBACK_LOG=$E2E_TMP/loopback.log
+    e2e_spawn "$E2E_LOOPBACK_LOG" python3 -u -c '
+import os, socket, sys
+listener = socket.socket()
+listener.bind(("127.0.0.1", 0))
+listener.listen(16)
+refusing = socket.socket()
+refusing.bind(("127.0.0.1", 0))
+with open(sys.argv[1] + ".tmp", "w") as f:
+    f.write("%d %d\n" % (listener.getsockname()[1], refusing.getsockname()[1]))
+os.rename(sys.argv[1] + ".tmp", sys.argv[1])
+while True:
+    connection, _ = listener.accept()
+    connection.close()
+    print("accepted")
+' "$ports"
+    e2e_wait_until 10 test -s "$ports" || e2e_fail "the loopback services did not start: $(cat "$E2E_LOOPBACK_LOG")"
+    read -r E2E_OPEN_PORT E2E_CLOSED_PORT <"$ports"
+    e2e_log "listening on 127.0.0.1:$E2E_OPEN_PORT, refusing on 127.0.0.1:$E2E_CLOSED_PORT"
+}
+
+# --- the program under test -------------------------------------------------------------------
+
+E2E_CLASS=vantrel-local
+E2E_TITLE="Vantrel Local"
+E2E_PROGRAM_LOG=
+E2E_PROGRAM_PID=
+E2E_RUNS=0
+
+# e2e_start_program COMMAND...: starts the program with its test logging on; its output goes to
+# ARTIFACTS/program-N.log (kept with the screenshots). Sets E2E_PROGRAM_PID and E2E_PROGRAM_LOG.
+e2e_start_program() {
+    E2E_RUNS=$((E2E_RUNS + 1))
+    E2E_PROGRAM_LOG=$E2E_ARTIFACTS/program-$E2E_RUNS.log
+    e2e_spawn "$E2E_PROGRAM_LOG" env QT_LOGGING_RULES='vantrel.*.info=true' "$@"
+    E2E_PROGRAM_PID=$E2E_LAST_PID
+    e2e_log "started $* as $E2E_PROGRAM_PID"
+}
+
+# e2e_mark: the number of lines the program has logged so far; pass it to e2e_expect.
+e2e_mark() { wc -l <"$E2E_PROGRAM_LOG"; }
+
+e2e_logged_since() { tail -n "+$(($1 + 1))" "$E2E_PROGRAM_LOG" | grep -q "$2" -- "$3"; }
+
+# e2e_expect MARK -F|-E PATTERN SECONDS WHAT: waits for a line after MARK that matches PATTERN (fixed
+# text with -F, extended regular expression with -E); fails naming WHAT otherwise.
+e2e_expect() {
+    e2e_wait_until "$4" e2e_logged_since "$1" "$2" "$3" ||
+        e2e_fail "$5: no line matching '$3' within $4 s; the program logged:
+$(tail -n "+$(($1 + 1))" "$E2E_PROGRAM_LOG" | tail -n 30)"
+}
+
+# e2e_program_window TYPE: the first visible window of the program whose first window type is TYPE
+# (NORMAL for the main window, DIALOG, DROPDOWN_MENU), titled "Vantrel Local" unless TITLE is given.
+e2e_program_window() {
+    local type=$1 title=${2-$E2E_TITLE} id first
+    for id in $(xdotool search --onlyvisible --classname "^$E2E_CLASS\$" 2>/dev/null); do
+        first=$(xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | sed -n 's/.*= _NET_WM_WINDOW_TYPE_\([A-Z_]*\).*/\1/p')
+        [[ $first == "$type" ]] || continue
+        [[ -z $title || $(xdotool getwindowname "$id" 2>/dev/null) == "$title" ]] || continue
+        echo "$id"
+        return 0
+    done
+    return 1
+}
+
+e2e_active_is() { [[ $(xdotool getactivewindow 2>/dev/null) == "$1" ]]; }
+
+# e2e_wait_for_focus TYPE [TITLE]: waits for that window of the program to be shown and to hold the
+# keyboard focus (asking the window manager to give it if need be); prints its id.
+e2e_wait_for_focus() {
+    local id
+    e2e_focused() {
+        id=$(e2e_program_window "$@") || return 1
+        e2e_active_is "$id" && return 0
+        xdotool windowactivate "$id" >/dev/null 2>&1
+        return 1
+    }
+    e2e_wait_until 10 e2e_focused "$@" || return 1
+    echo "$id"
+}
+
+# e2e_answer_box MARK TEXT SHOT KEYS...: waits for the message box with TEXT (as logged: line breaks
+# as \r\n) opened after MARK, gives it the focus, screenshots it as SHOT, presses KEYS and waits for
+# the box to close, so that a box opened next is never mistaken for this one.
+e2e_answer_box() {
+    local mark=$1 text=$2 shot=$3 box
+    shift 3
+    e2e_expect "$mark" -F "vantrel.message: shown \"$E2E_TITLE\" \"$text\"" 20 "message box \"$text\""
+    box=$(e2e_wait_for_focus DIALOG) || e2e_fail "the message box \"$text\" never got the focus"
+    e2e_screenshot "$shot"
+    xdotool key --clearmodifiers "$@"
+    e2e_wait_until 10 e2e_window_gone "$box" || e2e_fail "the message box \"$text\" stayed open after $*"
+}
+
+e2e_window_gone() { ! e2e_window_viewable "$1"; }
+
+# e2e_main_window_viewable ID / e2e_main_window_withdrawn ID: shown, or hidden altogether (neither on
+# screen nor minimised: no WM_STATE, and not among the window manager's clients).
+e2e_main_window_viewable() { e2e_window_viewable "$1"; }
+e2e_main_window_withdrawn() {
+    ! e2e_window_viewable "$1" &&
+        ! xprop -id "$1" WM_STATE 2>/dev/null | grep -Eq 'window state: (Normal|Iconic)' &&
+        ! xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -qi "$(printf '0x%x' "$1")\b"
+}
+
+# e2e_menu_command MAIN RIGHT DOWN: with the main window MAIN focused, opens its menu bar by keyboard
+# (Alt), moves RIGHT menus to the right, opens that menu, moves DOWN items down and presses Return.
+# The menus carry no access keys, so this is how a keyboard user reaches them.
+e2e_menu_command() {
+    local main=$1 right=$2 down=$3 keys=() i
+    e2e_wait_until 10 e2e_active_is "$main" || e2e_fail "the main window does not have the focus"
+    xdotool key --clearmodifiers alt
+    for ((i = 0; i < right; i++)); do keys+=(Right); done
+    keys+=(Down)
+    xdotool key --clearmodifiers "${keys[@]}"
+    e2e_wait_until 10 e2e_program_window DROPDOWN_MENU "" || e2e_fail "the menu did not open"
+    keys=()
+    for ((i = 0; i < down; i++)); do keys+=(Down); done
+    keys+=(Return)
+    e2e_screenshot menu-open
+    xdotool key --clearmodifiers "${keys[@]}"
 }

@@ -5,7 +5,7 @@
 E2E_ARTIFACTS=$2
 source "$(dirname "$0")/lib.sh"
 demo=$1
-rm -f "$E2E_ARTIFACTS"/*.png
+
 
 e2e_start_desktop
 

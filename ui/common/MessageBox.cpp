@@ -1,7 +1,13 @@
 #include "ui/common/MessageBox.h"
 
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QQueue>
+
+// "vantrel.message": every real message box's title, text and buttons when it opens, and the answer
+// when it closes. Silent unless enabled (QT_LOGGING_RULES="vantrel.message.info=true"); the desktop
+// end-to-end tests read these lines, as a box's text cannot be read back from the X server.
+Q_LOGGING_CATEGORY(lcMessage, "vantrel.message", QtWarningMsg)
 
 namespace {
 struct TestState {
@@ -58,19 +64,29 @@ MessageBox::Answer MessageBox::show(QWidget* parent, const QString& text, Button
         box.setStandardButtons(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
     }
+    qCInfo(lcMessage) << "shown" << title << text << (buttons == Buttons::YesNo ? "YesNo" : "Ok");
     const int result = box.exec();
-    if (buttons == Buttons::Ok)
-        return Answer::Ok;
-    return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    const Answer answer =
+        buttons == Buttons::Ok ? Answer::Ok : (result == QMessageBox::Yes ? Answer::Yes : Answer::No);
+    qCInfo(lcMessage) << "answered" << (answer == Answer::Ok ? "Ok" : answer == Answer::Yes ? "Yes" : "No");
+    return answer;
 }
 
-void MessageBox::enableTestMode() { testState().enabled = true; }
-bool MessageBox::testMode() { return testState().enabled; }
-void MessageBox::setNextAnswer(Answer answer) { testState().answers.enqueue(answer); }
+void MessageBox::enableTestMode() {
+    testState().enabled = true;
+}
+bool MessageBox::testMode() {
+    return testState().enabled;
+}
+void MessageBox::setNextAnswer(Answer answer) {
+    testState().answers.enqueue(answer);
+}
 void MessageBox::setAnswerer(std::function<Answer(const Record&)> answerer) {
     testState().answerer = std::move(answerer);
 }
-QList<MessageBox::Record> MessageBox::takeRecords() { return std::exchange(testState().records, {}); }
+QList<MessageBox::Record> MessageBox::takeRecords() {
+    return std::exchange(testState().records, {});
+}
 void MessageBox::resetTestMode() {
     TestState& test = testState();
     test.answers.clear();

@@ -37,6 +37,9 @@
 #include <cmath>
 
 Q_LOGGING_CATEGORY(lcTray, "vantrel.tray", QtWarningMsg)
+// "vantrel.board": each row as the board draws it (host name quoted, up or down, time text). Silent
+// unless enabled; the desktop end-to-end tests read it, as label texts cannot be read from X.
+Q_LOGGING_CATEGORY(lcBoard, "vantrel.board", QtWarningMsg)
 
 namespace {
 const QString InvalidPort = QStringLiteral("Invalid port");
@@ -626,6 +629,8 @@ void frmMain::DisplayServiceStatus() {
             SetBackground(time, TintedRow);
         }
         PlaceRow(i);
+        qCInfo(lcBoard) << "row" << i << name->text() << (m_state.ServiceUp.value(i) ? "up" : "down")
+                        << time->text();
     }
     VScroll1->setMinimum(0);
     VScroll1->setMaximum(int(services.size()) + 2);
