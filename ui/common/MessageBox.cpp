@@ -72,21 +72,13 @@ MessageBox::Answer MessageBox::show(QWidget* parent, const QString& text, Button
     return answer;
 }
 
-void MessageBox::enableTestMode() {
-    testState().enabled = true;
-}
-bool MessageBox::testMode() {
-    return testState().enabled;
-}
-void MessageBox::setNextAnswer(Answer answer) {
-    testState().answers.enqueue(answer);
-}
+void MessageBox::enableTestMode() { testState().enabled = true; }
+bool MessageBox::testMode() { return testState().enabled; }
+void MessageBox::setNextAnswer(Answer answer) { testState().answers.enqueue(answer); }
 void MessageBox::setAnswerer(std::function<Answer(const Record&)> answerer) {
     testState().answerer = std::move(answerer);
 }
-QList<MessageBox::Record> MessageBox::takeRecords() {
-    return std::exchange(testState().records, {});
-}
+QList<MessageBox::Record> MessageBox::takeRecords() { return std::exchange(testState().records, {}); }
 void MessageBox::resetTestMode() {
     TestState& test = testState();
     test.answers.clear();
