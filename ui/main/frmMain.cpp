@@ -12,6 +12,7 @@
 #include "ui/common/AppPaths.h"
 #include "ui/common/DesktopOpener.h"
 #include "ui/common/MessageBox.h"
+#include "ui/common/ServiceWrites.h"
 #include "ui/common/Twips.h"
 #include "ui/main/LightShape.h"
 #include "ui/main/TrayLog.h"
@@ -802,15 +803,11 @@ void frmMain::cmdSave_Click() {
         return Say(InvalidPort);
     if (host.trimmed().isEmpty())
         return Say(Texts::InvalidHostName);
-    if (!GetSetting(StoreNames::App, StoreNames::Services, host).isEmpty() &&
-        !MessageBox::askYesNo(this, Texts::OverwriteQuestion))
-        return;
-    if (m_unloading)
+    if (!ConfirmServiceOverwrite(this, host) || m_unloading)
         return;
     // Only a change that reached the disk is reported as saved; the boxes keep the typed texts.
-    if (!SaveSetting(StoreNames::App, StoreNames::Services, host, address + QLatin1Char(':') + port))
-        return Say(Texts::StoreWriteFailed(LastStoreError()));
-    Say(Texts::ServiceSaved(host, GetSetting(StoreNames::App, StoreNames::Services, host)));
+    if (!WriteServiceAndReport(this, host, address + QLatin1Char(':') + port))
+        return;
     txtHostName->setText(QString());
     txtIPAddr->setText(QString());
     txtPort->setText(QString());
