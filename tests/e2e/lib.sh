@@ -146,9 +146,16 @@ e2e_wait_for_window() {
     xdotool search --onlyvisible --name "$1" | head -n1
 }
 
-# e2e_click WINDOW [BUTTON [REPEAT]]: a real pointer click inside the window.
+# e2e_click WINDOW [BUTTON [REPEAT]]: a real pointer click inside the window. A click that follows the
+# previous one within the toolkit's double-click interval (400 ms) would be taken for the second half
+# of a double click, so separate clicks are kept further apart than that, as a user's would be.
+E2E_LAST_CLICK_NS=0
+E2E_CLICK_GAP_NS=600000000
 e2e_click() {
+    local wait_ns=$((E2E_LAST_CLICK_NS + E2E_CLICK_GAP_NS - $(date +%s%N)))
+    ((wait_ns <= 0)) || sleep "$(printf '0.%09d' "$wait_ns")"
     xdotool mousemove --window "$1" 8 8 click --repeat "${3:-1}" --delay 60 "${2:-1}"
+    E2E_LAST_CLICK_NS=$(date +%s%N)
 }
 
 # e2e_wait_for_line FILE REGEX SECONDS
