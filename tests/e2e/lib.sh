@@ -309,6 +309,47 @@ e2e_main_window_withdrawn() {
         ! xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -qi "$(printf '0x%x' "$1")\b"
 }
 
+# e2e_request_close WINDOW: asks the window manager to close the window, as its close box or a task
+# bar does (_NET_CLOSE_WINDOW, which the manager turns into WM_DELETE_WINDOW for the program). The
+# manager's Alt+F4 binding does the same, but on a loaded machine a synthetic Alt+F4 was now and then
+# lost before any close request reached the program.
+e2e_request_close() {
+    python3 -c '
+import ctypes, ctypes.util, sys
+x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x11.XInternAtom.restype = ctypes.c_ulong
+x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x11.XDefaultRootWindow.restype = ctypes.c_ulong
+x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+class Event(ctypes.Union):
+    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.POINTER(Event)]
+x11.XFlush.argtypes = [ctypes.c_void_p]
+x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+display = x11.XOpenDisplay(None)
+if not display:
+    sys.exit("cannot open the display")
+event = Event()
+event.xclient.type = 33  # ClientMessage
+event.xclient.send_event = 1
+event.xclient.window = int(sys.argv[1], 0)
+event.xclient.message_type = x11.XInternAtom(display, b"_NET_CLOSE_WINDOW", 0)
+event.xclient.format = 32
+event.xclient.data[0] = 0  # timestamp: none
+event.xclient.data[1] = 2  # source: a pager or similar tool acting for the user
+mask = (1 << 19) | (1 << 20)  # SubstructureNotifyMask | SubstructureRedirectMask
+x11.XSendEvent(display, x11.XDefaultRootWindow(display), 0, mask, ctypes.byref(event))
+x11.XFlush(display)
+x11.XCloseDisplay(display)
+' "$1"
+}
+
 # e2e_menu_command MAIN RIGHT DOWN: with the main window MAIN focused, opens its menu bar by keyboard
 # (Alt), moves RIGHT menus to the right, opens that menu, moves DOWN items down and presses Return.
 # The menus carry no access keys, so this is how a keyboard user reaches them.
