@@ -26,14 +26,7 @@ main=$(e2e_wait_for_focus NORMAL) || e2e_fail "the click did not show the main w
 e2e_expect "$mark" -E '^vantrel.board: row 0 "web" up "[0-9]+ms"$' 10 "the board's row"
 e2e_screenshot main-window
 
-mark=$(e2e_mark)
-kill -TERM "$E2E_PROGRAM_PID"
-status=0
-e2e_wait_for_exit "$E2E_PROGRAM_PID" 15 || status=$?
-((status == 0)) || e2e_fail "the program ended with status $status after SIGTERM"
-e2e_expect "$mark" -F 'vantrel.tray: removed' 1 "the icon's removal"
-icon_gone() { ! e2e_tray_icon_of "$E2E_CLASS"; }
-e2e_wait_until 10 icon_gone || e2e_fail "the icon stayed in the notification area"
+e2e_terminate_program
 e2e_window_gone "$main" || e2e_fail "the main window outlived the program"
 e2e_screenshot icon-removed
 

@@ -26,10 +26,7 @@ for setting in Green=100 Yellow=70 Timeout=10 Frequency=3; do
 done
 grep -q '^\[Services\]' "$E2E_STORE" && e2e_fail "the store gained a Services section: $(cat "$E2E_STORE")"
 
-kill -TERM "$E2E_PROGRAM_PID"
-status=0
-e2e_wait_for_exit "$E2E_PROGRAM_PID" 15 || status=$?
-((status == 0)) || e2e_fail "the program ended with status $status after SIGTERM"
+e2e_terminate_program
 e2e_window_gone "$main" || e2e_fail "the main window outlived the program"
 
 # --- answered No ---

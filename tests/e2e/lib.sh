@@ -242,6 +242,26 @@ e2e_start_program() {
     e2e_log "started $* as $E2E_PROGRAM_PID"
 }
 
+# e2e_expect_orderly_end MARK WHAT: the program ends with status 0 after WHAT, having logged the
+# removal of its icon since MARK, and the icon leaves the notification area.
+e2e_expect_orderly_end() {
+    local status=0
+    e2e_wait_for_exit "$E2E_PROGRAM_PID" 15 || status=$?
+    ((status == 0)) || e2e_fail "the program ended with status $status after $2"
+    e2e_expect "$1" -F 'vantrel.tray: removed' 1 "the icon's removal after $2"
+    e2e_wait_until 10 e2e_tray_icon_gone || e2e_fail "the icon stayed in the notification area after $2"
+}
+
+e2e_tray_icon_gone() { ! e2e_tray_icon_of "$E2E_CLASS"; }
+
+# e2e_terminate_program: SIGTERM, as the session's end sends it, and an orderly end.
+e2e_terminate_program() {
+    local mark
+    mark=$(e2e_mark)
+    kill -TERM "$E2E_PROGRAM_PID"
+    e2e_expect_orderly_end "$mark" SIGTERM
+}
+
 # e2e_mark: the number of lines the program has logged so far; pass it to e2e_expect.
 e2e_mark() { wc -l <"$E2E_PROGRAM_LOG"; }
 

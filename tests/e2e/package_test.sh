@@ -88,14 +88,7 @@ kill -0 "$E2E_PROGRAM_PID" 2>/dev/null || e2e_fail "the first program ended when
 [[ $(e2e_tray_icon_of "$E2E_CLASS") == "$icon" ]] || e2e_fail "the second start changed the notification area"
 e2e_screenshot second-start
 
-mark=$(e2e_mark)
-kill -TERM "$E2E_PROGRAM_PID"
-status=0
-e2e_wait_for_exit "$E2E_PROGRAM_PID" 15 || status=$?
-((status == 0)) || e2e_fail "the installed program ended with status $status after SIGTERM"
-e2e_expect "$mark" -F 'vantrel.tray: removed' 1 "the icon's removal"
-icon_gone() { ! e2e_tray_icon_of "$E2E_CLASS"; }
-e2e_wait_until 10 icon_gone || e2e_fail "the icon stayed in the notification area"
+e2e_terminate_program
 e2e_screenshot ended
 
 installed_files=$(dpkg -L "$package" | grep -v '^/\.$')
