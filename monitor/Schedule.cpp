@@ -5,13 +5,10 @@
 #include "core/StoreNames.h"
 #include "monitor/CheckSettings.h"
 
-#include <array>
 #include <cmath>
 
 namespace {
-// Indexed by the stored Frequency; every other value means the longest interval.
-constexpr std::array<int, 6> IntervalMinutes{5, 10, 15, 20, 30, 60};
-constexpr int FallbackMinutes = 120;
+constexpr int FallbackMinutes = kCheckIntervalMinutes.back();
 } // namespace
 
 int CheckFrequencyMinutesFor(const QString& frequencySetting) {
@@ -20,9 +17,9 @@ int CheckFrequencyMinutesFor(const QString& frequencySetting) {
         return FallbackMinutes;
     // Read as a whole number the way the options dialog writes it; halves go to the even neighbour.
     const double index = std::nearbyint(*value);
-    if (index < 0 || index >= static_cast<double>(IntervalMinutes.size()))
+    if (index < 0 || index >= static_cast<double>(kCheckIntervalMinutes.size()))
         return FallbackMinutes;
-    return IntervalMinutes[static_cast<std::size_t>(index)];
+    return kCheckIntervalMinutes[static_cast<std::size_t>(index)];
 }
 
 Schedule::Schedule(const CheckState& state, const Clock& clock, QObject* parent)
