@@ -31,7 +31,6 @@ protected:
         DesktopOpener::takeRequests();
         AlarmPlayer::enableTestMode();
     }
-
     void TearDown() override {
         window.reset();
         MessageBox::resetTestMode();
@@ -68,12 +67,12 @@ protected:
     static void Click(QWidget* widget) {
         const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
         const QPointF global = widget->mapToGlobal(at);
-        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(widget, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QCoreApplication::sendEvent(widget, &release);
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, global, Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QCoreApplication::sendEvent(widget, &event);
+        }
     }
 
     static QStringList TextsOf(const QList<MessageBox::Record>& records) {
@@ -81,6 +80,16 @@ protected:
         for (const MessageBox::Record& record : records)
             texts << record.text;
         return texts;
+    }
+    // Every box shown since the last call, one line each: "text | title | buttons | icon".
+    static std::string Said() {
+        static const char* const icons[] = {"None", "Information", "Exclamation"};
+        QStringList lines;
+        for (const MessageBox::Record& r : MessageBox::takeRecords())
+            lines << r.text + " | " + r.title +
+                         (r.buttons == MessageBox::Buttons::Ok ? " | Ok | " : " | YesNo | ") +
+                         icons[int(r.icon)];
+        return lines.join('\n').toStdString();
     }
 
     TempConfigHome home;

@@ -1,6 +1,6 @@
 #include "OptionsFixture.h"
 
-#include <QTest>
+#include <QRegularExpression>
 
 namespace {
 
@@ -9,10 +9,11 @@ const QString kAllBoxes = "txtHostName txtIP1 txtIP2 txtIP3 txtIP4 txtPort";
 
 class ServicesPageTest : public OptionsFixture {
 protected:
+    // Fills the detail boxes with host, 10.0.0.<ip4> and port.
     void Type(const QString& host, const QString& ip4, const QString& port = "80") const {
-        const QStringList texts{host, "10", "0", "0", ip4, port};
+        const QStringList names = kAllBoxes.split(' '), texts{host, "10", "0", "0", ip4, port};
         for (int i = 0; i < texts.size(); ++i)
-            Box(kAllBoxes.split(' ')[i])->setText(texts[i]);
+            Box(names[i])->setText(texts[i]);
     }
     QStringList ListLines() const {
         QStringList lines;
@@ -21,19 +22,23 @@ protected:
         return lines;
     }
     void Select(int row) const { Child<QListWidget>("lstServices")->setCurrentRow(row); }
-    void Open() {
+    // The dialog on a store holding A, B and C at 10.0.0.1 to 10.0.0.3, port 80.
+    void OpenOnThree() {
         for (const char* host : {"A", "B", "C"})
             Store(StoreNames::Services, host, QStringLiteral("10.0.0.%1:80").arg(host[0] - 'A' + 1));
-        OptionsFixture::Open();
+        Open();
     }
 };
 
-TEST_F(ServicesPageTest, ListShowsStoredLinesAsPlainTextAndEditTakesOneApart) {
+TEST_F(ServicesPageTest, ListShowsTheStoreAsPlainTextAndEditTakesALineApart) {
+    Open();
+    EXPECT_EQ(ListLines(), QStringList());
+    EXPECT_FALSE(Shown("txtHostName") || Shown("btnSave") || Shown("cboPortLookup"));
+
     Store(StoreNames::Services, "<b>x</b>", "1.2.3.4:80");
     Store(StoreNames::Services, " a:b.c ", "10.0.0.5:25");
-    OptionsFixture::Open();
+    Open();
     EXPECT_EQ(ListLines(), (QStringList{"<b>x</b> 1.2.3.4:80", " a:b.c  10.0.0.5:25"}));
-    EXPECT_FALSE(Shown("txtHostName") || Shown("btnSave") || Shown("cboPortLookup"));
     Select(1);
     Click("btnEdit");
     EXPECT_TRUE(Shown("txtHostName") && Shown("btnSave"));
@@ -41,7 +46,7 @@ TEST_F(ServicesPageTest, ListShowsStoredLinesAsPlainTextAndEditTakesOneApart) {
 }
 
 TEST_F(ServicesPageTest, RenamingMovesTheEntryToTheEndAndNoToOverwriteKeepsEverything) {
-    Open();
+    OpenOnThree();
     Select(1);
     Click("btnEdit");
     Box("txtHostName")->setText("D");
@@ -50,7 +55,6 @@ TEST_F(ServicesPageTest, RenamingMovesTheEntryToTheEndAndNoToOverwriteKeepsEvery
     EXPECT_EQ(Messages(), QStringList{"Service D (10.0.0.2:80) has been saved."});
     EXPECT_EQ(Stored(StoreNames::Services), renamed);
     EXPECT_EQ(ListLines(), renamed);
-    EXPECT_FALSE(Shown("txtHostName"));
 
     Click("btnAdd");
     Type("a", "9"); // names compare without regard to case
@@ -62,7 +66,7 @@ TEST_F(ServicesPageTest, RenamingMovesTheEntryToTheEndAndNoToOverwriteKeepsEvery
 }
 
 TEST_F(ServicesPageTest, AddDeleteAndClosingForgetTheEntryEditOpened) {
-    Open();
+    OpenOnThree();
     Select(1);
     Click("btnEdit");
     Click("btnAdd");
@@ -79,7 +83,7 @@ TEST_F(ServicesPageTest, AddDeleteAndClosingForgetTheEntryEditOpened) {
 }
 
 TEST_F(ServicesPageTest, SaveChecksAddressPortAndHostName) {
-    OptionsFixture::Open();
+    Open();
     const QString cases[][4] = {
         {"web", "256", "80", "Invalid IP address"},
         {"web", "1", "0", "Invalid port number"},
@@ -95,13 +99,12 @@ TEST_F(ServicesPageTest, SaveChecksAddressPortAndHostName) {
         Type(host, ip4, port);
         Click("btnSave");
         EXPECT_EQ(Messages(), QStringList{message});
-        EXPECT_FALSE(Shown("txtHostName"));
     }
     EXPECT_EQ(Stored(StoreNames::Services), (QStringList{"max 10.0.0.1:65535", "half 10.0.0.1:80.5"}));
 }
 
 TEST_F(ServicesPageTest, DuringACycleSaveAndResolveRefuseButDeleteWorks) {
-    Open();
+    OpenOnThree();
     state.blnCheckInProgress = true;
     Click("btnAdd");
     Type("localhost", "7");
@@ -109,6 +112,10 @@ TEST_F(ServicesPageTest, DuringACycleSaveAndResolveRefuseButDeleteWorks) {
     Click("cmdResolve");
     EXPECT_EQ(Messages(), QStringList(2, "Checking services. Please try later"));
     EXPECT_EQ(Boxes("txtIP1 txtIP4"), "10|7");
+    state.blnCheckInProgress = false;
+    Click("cmdResolve");
+    EXPECT_EQ(Boxes(kAllBoxes), "localhost|127|0|0|1|80");
+    state.blnCheckInProgress = true;
 
     Select(0);
     MessageBox::setNextAnswer(Answer::No);
@@ -120,25 +127,8 @@ TEST_F(ServicesPageTest, DuringACycleSaveAndResolveRefuseButDeleteWorks) {
     EXPECT_EQ(ListLines(), (QStringList{"B 10.0.0.2:80", "C 10.0.0.3:80"}));
 }
 
-TEST_F(ServicesPageTest, ResolveFillsTheAddressOrReportsAnUnknownHost) {
-    OptionsFixture::Open();
-    Click("btnAdd");
-    Type("localhost", "", "8080");
-    Click("cmdResolve");
-    EXPECT_EQ(Boxes(kAllBoxes), "localhost|127|0|0|1|8080");
-    Box("txtHostName")->setText("no-such-host.invalid");
-    Click("cmdResolve");
-    EXPECT_EQ(Messages(), QStringList{"Unknown host."});
-    EXPECT_EQ(Boxes("txtIP1 txtIP4"), "127|1");
-    EXPECT_EQ(dialog->focusWidget(), Child("txtHostName"));
-    EXPECT_FALSE(dialog->SocketOptions().ResolveOnAssign());
-
-    QTest::keyClicks(Child("cboPortLookup"), "SSH");
-    EXPECT_EQ(Box("txtPort")->text(), "22");
-}
-
 TEST_F(ServicesPageTest, AnUnwritableStoreIsReportedAndNothingIsCalledSaved) {
-    Open();
+    OpenOnThree();
     BreakStore();
     Select(0);
     Click("btnDelete");
@@ -146,11 +136,10 @@ TEST_F(ServicesPageTest, AnUnwritableStoreIsReportedAndNothingIsCalledSaved) {
     Type("web", "2");
     Click("btnSave");
     Click("cmdOK");
+    // The delete question, then three failures: the delete, the save and OK's settings.
     const QStringList texts = Messages();
-    ASSERT_EQ(texts.size(), 4);
-    EXPECT_EQ(texts[0], "Delete the A service?");
-    for (const QString& text : texts.mid(1))
-        EXPECT_TRUE(text.startsWith(Texts::StoreWriteFailed(""))) << text.toStdString();
+    EXPECT_EQ(texts.size(), 4);
+    EXPECT_EQ(texts.filter(QRegularExpression("^" + Texts::StoreWriteFailed(""))).size(), 3);
     EXPECT_TRUE(dialog->isVisible());
 }
 
