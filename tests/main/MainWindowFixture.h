@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -63,17 +64,8 @@ protected:
         window->DisplayServiceStatus();
     }
 
-    // A left click as the window system delivers it: press, then release, inside the widget.
-    static void Click(QWidget* widget) {
-        const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-        const QPointF global = widget->mapToGlobal(at);
-        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent event(type, at, global, Qt::LeftButton,
-                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                              Qt::NoModifier);
-            QCoreApplication::sendEvent(widget, &event);
-        }
-    }
+    // A left click, pressed and released inside the widget.
+    static void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
 
     static QStringList TextsOf(const QList<MessageBox::Record>& records) {
         QStringList texts;

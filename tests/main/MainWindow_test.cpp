@@ -151,48 +151,27 @@ TEST_F(Panel, ResolveFillsTheAddressAndAWebServersNameSuggestsItsPort) {
 TEST_F(Panel, CommandsSayTheirMessagesInOrder) {
     using A = MessageBox::Answer;
     OpenListener open;
+    const QString up = QString::number(open.port()), down = QString::number(ClosedLoopbackPort());
+    const QString ok = " | Vantrel Local | Ok | ", yesNo = " | Vantrel Local | YesNo | None";
+    const QString savedThenRefresh = "Service <b>web</b> (10.0.0.5:80) has been saved." + ok + "None\n" +
+                                     "Refresh service status display? | Service change | YesNo | None";
     const auto connect = &frmMain::btnConnect_Click, save = &frmMain::cmdSave_Click;
     const struct {
         void (frmMain::*command)();
         QString host, address, port;
         QList<A> answers;
-        const char* said;
-        const char* stored; // what the store holds for the host afterwards
+        QString said;
+        QString stored; // what the store holds for the host afterwards
     } cases[] = {
-        {connect, "", "bad", "abc", {}, "Invalid port | Vantrel Local | Ok | None", ""},
-        {connect, "", "bad", "80", {}, "Invalid IP Address | Vantrel Local | Ok | None", ""},
-        {connect,
-         "",
-         "127.0.0.1",
-         QString::number(open.port()),
-         {},
-         "Success! | Vantrel Local | Ok | Information",
-         ""},
-        {connect,
-         "",
-         "127.0.0.1",
-         QString::number(ClosedLoopbackPort()),
-         {},
-         "Failed to connect | Vantrel Local | Ok | Exclamation",
-         ""},
-        {save, "", "bad", "abc", {}, "Invalid IP address | Vantrel Local | Ok | None", ""},
-        {save, "", "10.0.0.5", "abc", {}, "Invalid port | Vantrel Local | Ok | None", ""},
-        {save, "   ", "10.0.0.5", "25", {}, "Invalid host name | Vantrel Local | Ok | None", ""},
-        {save,
-         "mail",
-         "10.0.0.5",
-         "25",
-         {A::No},
-         "You are about to overwrite an existing entry. Are you sure? | Vantrel Local | YesNo | None",
-         "10.0.0.1:25"},
-        {save,
-         "<b>web</b>",
-         "10.0.0.5",
-         "80",
-         {A::Ok, A::No},
-         "Service <b>web</b> (10.0.0.5:80) has been saved. | Vantrel Local | Ok | None\n"
-         "Refresh service status display? | Service change | YesNo | None",
-         "10.0.0.5:80"},
+        {connect, "", "bad", "abc", {}, "Invalid port" + ok + "None", ""},
+        {connect, "", "bad", "80", {}, "Invalid IP Address" + ok + "None", ""},
+        {connect, "", "127.0.0.1", up, {}, "Success!" + ok + "Information", ""},
+        {connect, "", "127.0.0.1", down, {}, "Failed to connect" + ok + "Exclamation", ""},
+        {save, "", "bad", "abc", {}, "Invalid IP address" + ok + "None", ""},
+        {save, "", "10.0.0.5", "abc", {}, "Invalid port" + ok + "None", ""},
+        {save, "   ", "10.0.0.5", "25", {}, "Invalid host name" + ok + "None", ""},
+        {save, "mail", "10.0.0.5", "25", {A::No}, Texts::OverwriteQuestion + yesNo, "10.0.0.1:25"},
+        {save, "<b>web</b>", "10.0.0.5", "80", {A::Ok, A::No}, savedThenRefresh, "10.0.0.5:80"},
     };
     Store(StoreNames::Services, "mail", "10.0.0.1:25");
     frmMain& w = Make();
@@ -201,10 +180,10 @@ TEST_F(Panel, CommandsSayTheirMessagesInOrder) {
         for (A answer : c.answers)
             MessageBox::setNextAnswer(answer);
         (w.*c.command)();
-        EXPECT_EQ(Said(), c.said);
-        EXPECT_EQ(Stored(StoreNames::Services, c.host), c.stored) << c.said;
+        EXPECT_EQ(Said(), c.said.toStdString());
+        EXPECT_EQ(Stored(StoreNames::Services, c.host), c.stored) << c.said.toStdString();
         // Only a completed save empties the panel.
-        EXPECT_EQ(w.txtIPAddr->text(), c.answers.size() == 2 ? "" : c.address) << c.said;
+        EXPECT_EQ(w.txtIPAddr->text(), c.answers.size() == 2 ? "" : c.address) << c.said.toStdString();
         EXPECT_TRUE(w.btnConnect->isEnabled() && w.cmdSave->isEnabled() &&
                     w.cursor().shape() == Qt::ArrowCursor);
     }

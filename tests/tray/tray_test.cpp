@@ -91,18 +91,14 @@ TEST_F(TrayTest, PressesDuringTheHandlerOrWithinTheGuardAreIgnored) {
 }
 
 TEST_F(TrayTest, ShowAddsModifiesAndRemovesWithTheDataOfTheLastAssignment) {
-    tray->Show(false);
     const QIcon icon(QPixmap(16, 16));
     tray->setTrayImage(icon);
     tray->setTrayToolTip("first");
+    tray->Show(false); // nothing to remove yet
     tray->Show(true);
-    tray->setTrayToolTip("second");
-    EXPECT_EQ(backend->calls.size(), 1) << "assignments take effect only at the next Show";
-    tray->Show(true);
-    tray->Show(false);
-    EXPECT_FALSE(tray->IsVisible());
-    tray->Show(false);
-    tray->Show(true);
+    tray->setTrayToolTip("second"); // takes effect only at the next Show
+    for (bool visible : {true, false, false, true})
+        tray->Show(visible);
     QStringList calls;
     for (const auto& [operation, data] : backend->calls)
         calls << QString::number(int(operation)) + data.TipField;
