@@ -14,7 +14,7 @@
 
 namespace {
 
-class SysInfoTest : public ::testing::Test {
+class AboutTest : public ::testing::Test {
 protected:
     void SetUp() override { MessageBox::resetTestMode(); }
 
@@ -33,7 +33,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(SysInfoTest, FindsOnlyExecutableFilesInAbsoluteFoldersInCandidateOrder) {
+TEST_F(AboutTest, FindsOnlyExecutableFilesInAbsoluteFoldersInCandidateOrder) {
     WriteScript("a", "second");
     WriteScript("a", "not-executable", false);
     WriteScript("b", "first");
@@ -47,7 +47,7 @@ TEST_F(SysInfoTest, FindsOnlyExecutableFilesInAbsoluteFoldersInCandidateOrder) {
     QDir::setCurrent(previous);
 }
 
-TEST_F(SysInfoTest, StartsTheFirstProgramThatStarts) {
+TEST_F(AboutTest, StartsTheFirstProgramThatStarts) {
     WriteScript("bin", "broken", true, "#!/nonexistent/interpreter\n"); // found, but does not start
     WriteScript("bin", "hardinfo");
     EXPECT_TRUE(StartSysInfo(nullptr, QStringList{"broken"} + DefaultSysInfoPrograms(), dir.filePath("bin")));
@@ -58,7 +58,7 @@ TEST_F(SysInfoTest, StartsTheFirstProgramThatStarts) {
     EXPECT_TRUE(MessageBox::takeRecords().isEmpty());
 }
 
-TEST_F(SysInfoTest, AboutBoxShowsItsTextsSaysWhenNoSystemInfoIsFoundAndClosesOnEscape) {
+TEST_F(AboutTest, AboutBoxShowsItsTextsSaysWhenNoSystemInfoIsFoundAndClosesOnEscape) {
     EXPECT_EQ(AboutVersionText(10, 0, 12), "Version 10.0.12");
     frmAbout dialog;
     EXPECT_EQ(dialog.windowTitle(), "About Vantrel Local");
