@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -31,7 +32,6 @@ protected:
         DesktopOpener::takeRequests();
         AlarmPlayer::enableTestMode();
     }
-
     void TearDown() override {
         window.reset();
         MessageBox::resetTestMode();
@@ -64,23 +64,24 @@ protected:
         window->DisplayServiceStatus();
     }
 
-    // A left click as the window system delivers it: press, then release, inside the widget.
-    static void Click(QWidget* widget) {
-        const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-        const QPointF global = widget->mapToGlobal(at);
-        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(widget, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QCoreApplication::sendEvent(widget, &release);
-    }
+    // A left click, pressed and released inside the widget.
+    static void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
 
     static QStringList TextsOf(const QList<MessageBox::Record>& records) {
         QStringList texts;
         for (const MessageBox::Record& record : records)
             texts << record.text;
         return texts;
+    }
+    // Every box shown since the last call, one line each: "text | title | buttons | icon".
+    static std::string Said() {
+        static const char* const icons[] = {"None", "Information", "Exclamation"};
+        QStringList lines;
+        for (const MessageBox::Record& r : MessageBox::takeRecords())
+            lines << r.text + " | " + r.title +
+                         (r.buttons == MessageBox::Buttons::Ok ? " | Ok | " : " | YesNo | ") +
+                         icons[int(r.icon)];
+        return lines.join('\n').toStdString();
     }
 
     TempConfigHome home;
