@@ -11,6 +11,7 @@
 #include "ui/about/frmAbout.h"
 #include "ui/common/AppPaths.h"
 #include "ui/common/DesktopOpener.h"
+#include "ui/common/FitText.h"
 #include "ui/common/MessageBox.h"
 #include "ui/common/ServiceWrites.h"
 #include "ui/common/Twips.h"
@@ -79,16 +80,6 @@ QString Quoted(const QString& text) {
         .replace(QLatin1Char('\r'), QStringLiteral("\\r"))
         .replace(QLatin1Char('\n'), QStringLiteral("\\n"));
     return QLatin1Char('"') + escaped + QLatin1Char('"');
-}
-
-// Desktop fonts run wider than the ones the layout was drawn for; a caption is made a little smaller
-// rather than cut off.
-void FitCaption(QLabel* label, double smallestPointSize) {
-    QFont font = label->font();
-    while (font.pointSizeF() > smallestPointSize &&
-           QFontMetrics(font).horizontalAdvance(label->text()) > label->width())
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    label->setFont(font);
 }
 
 void SetBackground(QWidget* widget, const QColor& color) {

@@ -6,6 +6,7 @@
 #include "core/StoreNames.h"
 #include "core/Texts.h"
 #include "core/clsConverter.h"
+#include "ui/common/FitText.h"
 #include "ui/common/MessageBox.h"
 #include "ui/common/ServiceWrites.h"
 #include "ui/options/OptionsWidgets.h"
@@ -113,6 +114,10 @@ ServicesPage::ServicesPage(const CheckState& state, SocketControl& socket, QWidg
     bold.setBold(true);
     btnSave->setFont(bold);
     SetTwipsGeometry(btnSave, 4320, 3360, 1335, 375);
+
+    FitCaptions(this, 6);
+    for (QLineEdit* octet : {txtIP1, txtIP2, txtIP3, txtIP4})
+        FitBox(octet, QStringLiteral("255"), 6);
 
     connect(btnAdd, &QPushButton::clicked, this, &ServicesPage::Add);
     connect(btnEdit, &QPushButton::clicked, this, &ServicesPage::Edit);

@@ -3,6 +3,7 @@
 #include "core/SettingsStore.h"
 #include "core/StoreNames.h"
 #include "core/Texts.h"
+#include "ui/common/FitText.h"
 #include "ui/common/MessageBox.h"
 #include "ui/options/OptionsLogic.h"
 #include "ui/options/OptionsWidgets.h"
@@ -62,6 +63,7 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     txtTimeout->setObjectName(QStringLiteral("txtTimeout"));
     SetTwipsGeometry(txtTimeout, 1800, 2040, 735, 285);
     SetTwipsGeometry(NewLabel("seconds", frame), 2640, 2040, 855, 255);
+    FitCaptions(frame, 6);
 }
 
 QListWidget* SettingsPage::NewThresholdList(const QString& name, double left, double width) {
