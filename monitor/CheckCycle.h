@@ -9,7 +9,8 @@ class SocketControl;
 // One check cycle over every stored service, and the overall light it chooses.
 class CheckCycle {
 public:
-    CheckCycle(CheckState& state, CheckHost& host, TrayIndicator& tray, SocketControl& socket, const Clock& clock);
+    CheckCycle(CheckState& state, CheckHost& host, TrayIndicator& tray, SocketControl& socket,
+               const Clock& clock);
 
     // False while a cycle runs or a manual check or lookup waits on the shared socket.
     bool CanStart() const;
@@ -19,6 +20,11 @@ public:
     void RefreshStatus(bool blnSilent);
 
 private:
+    void WriteToolTip(const QString& text);
+    void AskToDefineServices();
+    void ProbeAll(const ServicePairs& services);
+    void ShowResult(int serviceCount);
+
     CheckState& m_state;
     CheckHost& m_host;
     TrayIndicator& m_tray;

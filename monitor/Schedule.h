@@ -6,8 +6,13 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <array>
 
-// Minutes between scheduled checks for a stored Frequency text; anything outside 0..5 means 120.
+// The check intervals in minutes, indexed by the stored Frequency; the options dialog offers them in
+// this order. Any Frequency outside the table means the last, longest interval.
+inline constexpr std::array<int, 7> kCheckIntervalMinutes{5, 10, 15, 20, 30, 60, 120};
+
+// Minutes between scheduled checks for a stored Frequency text.
 int CheckFrequencyMinutesFor(const QString& frequencySetting);
 
 // Timer1 ticks every 10 s; a tick asks for a cycle when strictly more than the interval has passed
@@ -21,8 +26,8 @@ public:
 
     void LoadCheckFrequency(); // seeds Frequency "3" when empty, reads it, starts the timer
     int CheckFrequencyMinutes() const { return m_minutes; }
-    bool IsDue() const;        // E > L
-    void Tick();               // what a timer tick does; public so tests drive it without waiting
+    bool IsDue() const; // E > L
+    void Tick();        // what a timer tick does; public so tests drive it without waiting
     QTimer& Timer1() { return m_timer; }
 
 signals:

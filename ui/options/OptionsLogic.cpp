@@ -52,7 +52,7 @@ int FrequencyIndexFor(const QString& stored) {
     if (!value)
         return kFallbackFrequencyIndex;
     const double index = RoundHalfEven(*value);
-    if (!(index >= 0 && index < static_cast<double>(kFrequencies.size())))
+    if (!(index >= 0 && index < static_cast<double>(kFrequencyCaptions.size())))
         return kFallbackFrequencyIndex;
     return static_cast<int>(index);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "monitor/Schedule.h"
+
 #include <QString>
 #include <array>
 
@@ -34,20 +36,11 @@ ServiceInputCheck CheckServiceInput(const ServiceParts& input);
 
 // ---- Settings page ----
 
-struct FrequencyChoice {
-    const char* caption;
-    int minutes;
+// Captions of the check intervals (monitor/Schedule.h), in the same order.
+inline constexpr std::array<const char*, kCheckIntervalMinutes.size()> kFrequencyCaptions{
+    "Every 5 minutes",  "Every 10 minutes", "Every 15 minutes", "Every 20 minutes",
+    "Every 30 minutes", "Every hour",       "Every 2 hours",
 };
-
-inline constexpr std::array<FrequencyChoice, 7> kFrequencies{{
-    {"Every 5 minutes", 5},
-    {"Every 10 minutes", 10},
-    {"Every 15 minutes", 15},
-    {"Every 20 minutes", 20},
-    {"Every 30 minutes", 30},
-    {"Every hour", 60},
-    {"Every 2 hours", 120},
-}};
 
 inline constexpr int kFallbackFrequencyIndex = 2; // "Every 15 minutes"
 

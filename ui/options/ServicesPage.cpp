@@ -7,6 +7,7 @@
 #include "core/Texts.h"
 #include "core/clsConverter.h"
 #include "ui/common/MessageBox.h"
+#include "ui/common/ServiceWrites.h"
 #include "ui/options/OptionsWidgets.h"
 
 #include <QComboBox>
@@ -222,18 +223,12 @@ void ServicesPage::Save() {
         MessageBox::inform(window(), MessageFor(check.error));
     } else {
         // Declining the overwrite leaves everything as it is, the open panel included.
-        if (!ConfirmOverwrite(typed.host))
+        if (!ConfirmServiceOverwrite(window(), typed.host))
             return;
         WriteService(typed.host, check.value);
     }
     LoadServiceList();
     SetHostDetailVisible(false);
-}
-
-bool ServicesPage::ConfirmOverwrite(const QString& key) {
-    if (GetSetting(StoreNames::App, StoreNames::Services, key).isEmpty())
-        return true;
-    return MessageBox::askYesNo(window(), Texts::OverwriteQuestion);
 }
 
 void ServicesPage::WriteService(const QString& key, const QString& value) {
@@ -245,15 +240,10 @@ void ServicesPage::WriteService(const QString& key, const QString& value) {
         ReportStoreFailure();
         return;
     }
-    if (!SaveSetting(StoreNames::App, StoreNames::Services, key, value)) {
-        // The opened entry is already gone; put it back rather than lose it with the new one.
-        if (!editedValue.isEmpty())
-            SaveSetting(StoreNames::App, StoreNames::Services, edited, editedValue);
-        ReportStoreFailure();
-        return;
-    }
-    MessageBox::inform(window(),
-                       Texts::ServiceSaved(key, GetSetting(StoreNames::App, StoreNames::Services, key)));
+    // The opened entry is already gone when the new one cannot be written: put it back rather than
+    // lose both.
+    if (!WriteServiceAndReport(window(), key, value) && !editedValue.isEmpty())
+        SaveSetting(StoreNames::App, StoreNames::Services, edited, editedValue);
 }
 
 void ServicesPage::ReportStoreFailure() {

@@ -43,7 +43,6 @@ private:
     void ShowParts(const OptionsLogic::ServiceParts& parts);
     void ClearBoxes();
     OptionsLogic::ServiceParts TypedParts() const;
-    bool ConfirmOverwrite(const QString& key);
     void WriteService(const QString& key, const QString& value);
     void ReportStoreFailure();
 

@@ -33,8 +33,8 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     SetTwipsGeometry(NewLabel("Check Frequency:", frame), 120, 390, 1815, 255);
     cboFrequency = new QComboBox(frame);
     cboFrequency->setObjectName(QStringLiteral("cboFrequency"));
-    for (const FrequencyChoice& choice : kFrequencies)
-        cboFrequency->addItem(QString::fromLatin1(choice.caption), choice.minutes);
+    for (std::size_t i = 0; i < kFrequencyCaptions.size(); ++i)
+        cboFrequency->addItem(QString::fromLatin1(kFrequencyCaptions[i]), kCheckIntervalMinutes[i]);
     SetTwipsGeometry(cboFrequency, 2295, 360, 1815, 315);
 
     SetTwipsGeometry(NewLabel("Light threshold definition:", frame), 120, 840, 5055, 255);

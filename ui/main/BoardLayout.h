@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+// The main window's geometry and the status board's row positions as plain functions, so the rules
+// are checked without a window. Every length is in twips, in the coordinates of the control's
+// container; the window size is its outer size.
+namespace BoardLayout {
+
+inline constexpr int MinOuterWidth = 5535;
+inline constexpr int MinOuterHeight = 6720;
+// The window around the client area: the client is 5415 x 5910 at the minimum outer size.
+inline constexpr int NonClientWidth = 120;
+inline constexpr int NonClientHeight = 810;
+// The board's sunken border on each side; its inner area holds the rows and the scroll bar.
+inline constexpr int BoardBorder = 30;
+
+inline constexpr int RowPitch = 255;
+// Rows that a rebuild cannot place within 16-bit positions wait above the visible area.
+inline constexpr int RebuildPositionedRows = 129;
+inline constexpr double RowParkedAfterRebuild = -255;
+// After a scroll, rows start slightly lower than after a rebuild; rows out of reach are parked higher.
+inline constexpr int ScrollPositionedRows = 128;
+inline constexpr double ScrolledRowOffset = 34.819;
+inline constexpr double RowParkedAfterScroll = -512;
+
+inline constexpr int ScrollBarWidth = 255;
+inline constexpr int HyperlinkWidth = 5175;
+
+struct OuterSize {
+    int width = MinOuterWidth;
+    int height = MinOuterHeight;
+    bool operator==(const OuterSize&) const = default;
+};
+
+// The stored MainFormHeight / MainFormWidth texts; an empty or non-numeric text gives the minimum.
+OuterSize RestoredOuterSize(const QString& storedHeight, const QString& storedWidth);
+// A window smaller than the minimum is grown to it, never refused.
+OuterSize SnapToMinimum(OuterSize size);
+
+struct Rect {
+    double left = 0, top = 0, width = 0, height = 0;
+};
+
+struct WindowLayout {
+    OuterSize size;             // after snapping
+    Rect pctStatus;             // on the client area
+    double boardInnerWidth = 0; // inside the board's border
+    double boardInnerHeight = 0;
+    Rect VScroll1; // on the board
+    bool scrollBarVisible = false;
+    double cmdStatusTop = 0;
+    double imgStatusTop = 0;
+    double hyperlinkLeft = 0;
+    double hyperlinkTop = 0;
+    // Every row alike.
+    double nameWidth = 0;
+    double lightLeft = 0;
+    double timeLeft = 0;
+    double timeWidth = 0;
+};
+
+// The layout for an outer size (snapped first), with `rowCount` rows whose row 0 is at `row0Top`.
+WindowLayout ArrangeLayout(OuterSize size, int rowCount, double row0Top);
+
+// The scroll bar shows when the rows do not all fit, or when the board is scrolled.
+bool ScrollBarShown(double boardInnerHeight, int rowCount, double row0Top);
+
+// Top of row i's labels after a rebuild.
+double RebuildRowTop(int i);
+// Top of row i's labels after the scroll bar moved to `value` (the row shown at the top).
+double ScrolledRowTop(int i, int value);
+
+// Rows 0, 2, 4... are tinted.
+inline bool IsTintedRow(int i) {
+    return i % 2 == 0;
+}
+QString ResponseTimeText(float milliseconds);
+
+// "Status as of: " and the time of the last check in the locale's general date form: short date, a
+// blank, long time without a zone; the date alone at exactly midnight.
+QString StatusAsOfText(const QDateTime& lastCheck, const QLocale& locale = QLocale::system());
+
+} // namespace BoardLayout
