@@ -8,7 +8,9 @@
 #include "monitor/CheckState.h"
 #include "tests/support/TempConfigHome.h"
 #include "ui/common/MessageBox.h"
+#include "ui/main/frmMain.h"
 #include "ui/options/frmOptions.h"
+#include "ui/tray/RecordingTrayBackend.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -292,6 +294,32 @@ TEST_F(FullDisk, OptionsDialogReportsTheFailureAndKeepsTheStoredServices) {
         EXPECT_TRUE(failure.contains(QStringLiteral("No space left on device"))) << failure.toStdString();
     EXPECT_EQ(ServicesOnDisk(), m_before);
     EXPECT_EQ(list->count(), 3);
+}
+
+TEST_F(FullDisk, QuickCheckPanelReportsTheFailureAndKeepsTheStoredServices) {
+    frmMain::Options options;
+    options.trayBackend = std::make_unique<RecordingTrayBackend>();
+    options.trayAvailable = true;
+    frmMain window(std::move(options));
+    FillLeaving(1);
+    // A new service, then one that overwrites a stored one (the question is answered Yes).
+    for (const QString host : {"new", "host2"}) {
+        window.txtHostName->setText(host);
+        window.txtIPAddr->setText(QStringLiteral("10.0.0.9"));
+        window.txtPort->setText(QStringLiteral("8080"));
+        window.cmdSave_Click();
+        EXPECT_EQ(window.txtHostName->text(), host); // what was typed is not lost either
+    }
+    QStringList failures;
+    for (const MessageBox::Record& record : MessageBox::takeRecords()) {
+        EXPECT_FALSE(record.text.contains(QStringLiteral("has been saved"))) << record.text.toStdString();
+        if (record.text.startsWith(Texts::StoreWriteFailed(QString())))
+            failures.append(record.text);
+    }
+    ASSERT_EQ(failures.size(), 2);
+    for (const QString& failure : failures)
+        EXPECT_TRUE(failure.contains(QStringLiteral("No space left on device"))) << failure.toStdString();
+    EXPECT_EQ(ServicesOnDisk(), m_before);
 }
 
 } // namespace
