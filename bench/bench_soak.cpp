@@ -14,6 +14,7 @@
 #include "core/StoreNames.h"
 #include "monitor/CheckCycle.h"
 #include "monitor/Schedule.h"
+#include "tests/monitor/CycleFakes.h"
 #include "tests/support/Loopback.h"
 #include "tests/support/TempConfigHome.h"
 
@@ -72,16 +73,6 @@ long ResidentKiB() {
             return line.mid(6).trimmed().split(' ').first().toLong();
     return -1;
 }
-
-// Wall time set by the soak; durations from the real monotonic clock.
-class SettableClock : public Clock {
-public:
-    QDateTime Now() const override { return now; }
-    std::chrono::steady_clock::time_point Monotonic() const override {
-        return std::chrono::steady_clock::now();
-    }
-    QDateTime now = QDateTime(QDate(2026, 3, 2), QTime(12, 0));
-};
 
 void Store(const QString& section, const QString& key, const QString& value) {
     if (!SaveSetting(StoreNames::App, section, key, value)) {
