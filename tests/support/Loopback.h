@@ -15,13 +15,11 @@ public:
     OpenListener(const OpenListener&) = delete;
     OpenListener& operator=(const OpenListener&) = delete;
     int port() const { return m_port; }
-    int accepted() const { return m_accepted.load(); }
     // Waits until at least `count` connections have been accepted; false after `timeoutMs`.
     bool waitForAccepted(int count, int timeoutMs = 5000) const;
 
 private:
     int m_fd = -1;
-    int m_wakePipe[2] = {-1, -1};
     int m_port = 0;
     std::atomic<int> m_accepted{0};
     std::thread m_thread;
