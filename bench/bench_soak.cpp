@@ -14,8 +14,8 @@
 #include "core/StoreNames.h"
 #include "monitor/CheckCycle.h"
 #include "monitor/Schedule.h"
-#include "tests/monitor/CycleFakes.h"
 #include "tests/support/Loopback.h"
+#include "tests/support/SettableClock.h"
 #include "tests/support/TempConfigHome.h"
 
 #include <QCoreApplication>
