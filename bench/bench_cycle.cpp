@@ -1,5 +1,6 @@
 // One check cycle over 200 loopback services (half open, half refused) against the same 200 plain
 // blocking connect()+close() calls; the cycle should stay within twice the plain calls.
+#include "bench/QuietCheckHost.h"
 #include "core/SettingsStore.h"
 #include "core/SocketControl.h"
 #include "core/StoreNames.h"
@@ -21,33 +22,6 @@ constexpr int ServicesPerKind = 100;
 
 OpenListener* g_listener = nullptr;
 int g_closedPort = 0;
-
-class QuietHost : public CheckHost {
-public:
-    void LockCommands() override {}
-    void UnlockCommands() override {}
-    void ShowStatusLight(Light) override {}
-    void ShowMainWindow() override {}
-    bool IsMainWindowVisible() const override { return false; }
-    void DisplayServiceStatus() override {}
-    void ClearBoardRows() override {}
-    bool AskYesNo(const QString&) override { return false; }
-    void Inform(const QString&) override {}
-    void PlayAlarm() override {}
-};
-
-class QuietTray : public TrayIndicator {
-public:
-    QString TrayToolTip() const override { return m_tip; }
-    void SetTrayToolTip(const QString& text) override { m_tip = text; }
-    void SetTrayImageToLight(Light) override {}
-    void SetTrayImageToStatus() override {}
-    bool IsVisible() const override { return true; }
-    void Show() override {}
-
-private:
-    QString m_tip;
-};
 
 void BM_CheckCycle(benchmark::State& bench) {
     QuietHost host;

@@ -12,7 +12,11 @@
 #include <QMutex>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QStorageInfo>
 #include <QtDebug>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
@@ -65,6 +69,7 @@ QMutex g_mutex;
 QHash<QString, CachedFile> g_cache; // by file path
 QString g_lastError;
 std::chrono::milliseconds g_lockTimeout{5000};
+constexpr std::chrono::milliseconds kStaleLockTime{2000};
 
 // The folded application name, with everything but [a-z0-9_-] percent-encoded, so that any name
 // gives one safe file name and names differing only in case share a file.
@@ -165,6 +170,11 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
 
     const QString path = StoreFile::PathFor(appName);
     QLockFile lock(path + QStringLiteral(".lock"));
+    // A writer killed between creating the lock file and writing its process id into it leaves an
+    // empty lock that Qt only recognises by age. A live holder keeps its lock whatever the age
+    // (QLockFile never removes a lock another process still holds with flock), so a short stale
+    // time only frees abandoned locks, and does so before this writer gives up waiting.
+    lock.setStaleLockTime(std::min(kStaleLockTime, g_lockTimeout / 2));
     if (!lock.tryLock(static_cast<int>(g_lockTimeout.count()))) {
         switch (lock.error()) {
         case QLockFile::LockFailedError:
@@ -172,6 +182,10 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
         case QLockFile::PermissionError:
             return Fail(QStringLiteral("no permission to write in %1").arg(folder));
         default:
+            // Qt does not say why; a full disk is the usual cause and the user can act on it.
+            if (QStorageInfo(folder).bytesAvailable() == 0)
+                return Fail(QStringLiteral("the settings file %1 could not be locked: %2")
+                                .arg(path, QString::fromLocal8Bit(std::strerror(ENOSPC))));
             return Fail(QStringLiteral("the settings file %1 could not be locked").arg(path));
         }
     }
@@ -197,7 +211,15 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
         return Fail(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
     ::fchmod(file.handle(), S_IRUSR | S_IWUSR);
     const QByteArray bytes = SerialiseStore(document);
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    // commit() renames the new file into place even when flushing its buffered bytes failed (a
+    // full disk), which would replace the store with an empty file. So the bytes are written out and
+    // synced here first; on any failure the unfinished file is discarded and the old one stays.
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return Fail(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
+    if (::fsync(file.handle()) != 0)
+        return Fail(QStringLiteral("%1 could not be written: %2")
+                        .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    if (!file.commit())
         return Fail(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
     SyncFolder(folder);
 

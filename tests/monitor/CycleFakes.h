@@ -9,6 +9,7 @@
 #include "monitor/Clock.h"
 #include "monitor/Schedule.h"
 #include "tests/support/Loopback.h"
+#include "tests/support/SettableClock.h"
 #include "tests/support/TempConfigHome.h"
 
 #include <QStringList>
@@ -57,16 +58,6 @@ public:
     std::function<void()> whileAsking;
     QStringList texts, toolTipsWritten; // texts: every question and message shown
     QString toolTip = QStringLiteral("Click to see server status");
-};
-
-// Wall time set by the test; durations from the real monotonic clock.
-class SettableClock : public Clock {
-public:
-    QDateTime Now() const override { return now; }
-    std::chrono::steady_clock::time_point Monotonic() const override {
-        return std::chrono::steady_clock::now();
-    }
-    QDateTime now = QDateTime(QDate(2026, 3, 2), QTime(12, 0));
 };
 
 // A cycle and a schedule on a fresh seeded store, with real listeners on 127.0.0.1.
