@@ -4,6 +4,7 @@
 #include "core/StoreNames.h"
 #include "core/Texts.h"
 #include "monitor/CheckSettings.h"
+#include "monitor/TrayLog.h"
 #include "resources/Resources.h"
 #include "ui/about/frmAbout.h"
 #include "ui/common/AppPaths.h"
@@ -11,7 +12,6 @@
 #include "ui/common/FitText.h"
 #include "ui/common/MessageBox.h"
 #include "ui/common/Twips.h"
-#include "ui/main/TrayLog.h"
 #include "ui/options/frmOptions.h"
 #include "ui/tray/TrayBackend.h"
 
@@ -28,8 +28,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <cmath>
-
-Q_LOGGING_CATEGORY(lcTray, "vantrel.tray", QtWarningMsg)
 
 namespace {
 const QString BoardBusy = QStringLiteral("Currently checking services. Please wait");
@@ -96,8 +94,12 @@ frmMain::frmMain(Options options)
     connect(m_tray.get(), &Tray::MouseClick, this, &frmMain::OnTrayMouseClick);
     connect(m_tray.get(), &Tray::LeftClick, this, &frmMain::OnTrayLeftClick);
     connect(m_tray.get(), &Tray::RightClick, this, [] { qCInfo(lcTray).noquote() << "click RightClick"; });
-    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        connect(gui, &QGuiApplication::commitDataRequest, this, [this] { Unload(); });
+    // A log-off request may still be cancelled: the program saves, and ends only when the
+    // application is really told to quit.
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { CommitData(); });
+        connect(gui, &QCoreApplication::aboutToQuit, this, &frmMain::Unload);
+    }
 }
 
 frmMain::~frmMain() {
@@ -257,7 +259,9 @@ void frmMain::Unload() {
     m_unloading = true;
     m_state.blnExitRequested = true;
     m_schedule.Timer1().stop();
-    // A lookup or connect that waits returns at once; a running cycle stops before its next probe.
+    // A cycle or a manual check that waits on the network ends at once, its answer dropped.
+    m_cycle.Stop();
+    m_panel->Abandon();
     m_socket.Abort();
     // Any open question box or dialog returns, so the code that opened it can unwind.
     for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -276,6 +280,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     event->ignore();
+    m_panel->Abandon();
     if (!m_trayAvailable) {
         showMinimized();
         return;
@@ -289,6 +294,7 @@ void frmMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange || !isMinimized() || !m_trayAvailable || m_unloading)
         return;
+    m_panel->Abandon();
     // Hidden after the state change has been handled, so the window system sees a completed change.
     QTimer::singleShot(0, this, [this] {
         if (isMinimized())
@@ -426,7 +432,8 @@ void frmMain::DisplayServiceStatus() {
     if (m_unloading)
         return;
     if (m_state.blnCheckInProgress) {
-        Say(BoardBusy);
+        // Shown without a loop of its own: the cycle goes on while the note stays open.
+        MessageBox::note(this, BoardBusy);
         return;
     }
     if (m_board->Display(m_state))
@@ -455,9 +462,18 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 // What the quick-check panel asks of the window
 
 void frmMain::PanelWaitChanged(bool waiting) {
-    // The cycle re-enables the status button when it ends.
-    if (!m_state.blnCheckInProgress)
-        cmdStatus->setEnabled(!waiting);
+    // No check may start on the socket, and no dialog open, while the panel waits; the cycle
+    // re-enables its own locks when it ends.
+    if (m_state.blnCheckInProgress)
+        return;
+    cmdStatus->setEnabled(!waiting);
+    Tools->menuAction()->setEnabled(!waiting);
+}
+
+void frmMain::CommitData() {
+    // Everything else reaches the store when it changes; the window size only on a layout.
+    if (!isMinimized())
+        ArrangeControls();
 }
 
 void frmMain::RefreshStatus() {
@@ -485,9 +501,17 @@ void frmMain::mnuContents_Click() {
     DesktopOpener::open(QUrl::fromLocalFile(m_helpFile.isEmpty() ? HelpFilePath() : m_helpFile));
 }
 
+// The about box opens without a loop of its own, so a check under way goes on while it stays open.
 void frmMain::mnuAbout_Click() {
-    frmAbout dlg(this);
-    dlg.exec();
+    if (m_about) {
+        m_about->raise();
+        m_about->activateWindow();
+        return;
+    }
+    auto* about = new frmAbout(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    m_about = about;
+    about->open();
 }
 
 void frmMain::lblHyperlink_Click() {

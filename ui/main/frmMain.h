@@ -15,11 +15,13 @@
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <optional>
 
 class QAction;
 class QComboBox;
+class QDialog;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -51,6 +53,8 @@ public:
     void Form_Load();
     // Ends the program in order, also from inside a check, a manual check or an open question box.
     void Unload();
+    // The session asks to save before it may end (a log-off that may still be cancelled).
+    void CommitData();
     bool IsUnloading() const override { return m_unloading; }
 
     ::CheckState& checkState() { return m_state; }
@@ -184,6 +188,7 @@ private:
     QString m_statusImageName;
     QString m_trayImageName;
     QString m_helpFile;
+    QPointer<QDialog> m_about;
     bool m_unloading = false;
     bool m_arranging = false;
 };
