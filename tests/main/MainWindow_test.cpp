@@ -208,7 +208,7 @@ TEST_F(Lifecycle, FirstStartSeedsTheStoreAsksAndWaitsInTheTray) {
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(w.Tray1().IsVisible());
     EXPECT_EQ(w.Tray1().EventMode(), 1);
-    EXPECT_EQ(w.TrayToolTip(), "Click to see server status");
+    EXPECT_EQ(w.tray().TrayToolTip(), "Click to see server status");
     EXPECT_TRUE(w.schedule().Timer1().isActive());
 }
 

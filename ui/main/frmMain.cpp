@@ -4,7 +4,6 @@
 #include "core/StoreNames.h"
 #include "core/Texts.h"
 #include "monitor/CheckSettings.h"
-#include "monitor/TrayLog.h"
 #include "resources/Resources.h"
 #include "ui/about/frmAbout.h"
 #include "ui/common/AppPaths.h"
@@ -13,7 +12,6 @@
 #include "ui/common/MessageBox.h"
 #include "ui/common/Twips.h"
 #include "ui/options/frmOptions.h"
-#include "ui/tray/TrayBackend.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -34,29 +32,6 @@ const QString BoardBusy = QStringLiteral("Currently checking services. Please wa
 const QString StartupToolTip = QStringLiteral("Click to see server status");
 const QString ProgramImage = QStringLiteral("PROGRAM");
 
-QString LightImageName(Light light) {
-    switch (light) {
-    case LightGreen:
-        return QStringLiteral("GREENLED");
-    case LightYellow:
-        return QStringLiteral("YELLOWLED");
-    case LightRed:
-        return QStringLiteral("REDLED");
-    case LightNone:
-        break;
-    }
-    return {};
-}
-
-// One log line per tray event: line breaks and quotes escaped so a reader can split on lines.
-QString Quoted(const QString& text) {
-    QString escaped = text;
-    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
-        .replace(QLatin1Char('"'), QStringLiteral("\\\""))
-        .replace(QLatin1Char('\r'), QStringLiteral("\\r"))
-        .replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-    return QLatin1Char('"') + escaped + QLatin1Char('"');
-}
 } // namespace
 
 frmMain::frmMain() : frmMain(Options{}) {}
@@ -64,8 +39,8 @@ frmMain::frmMain() : frmMain(Options{}) {}
 frmMain::frmMain(Options options)
     : m_clock(options.clock ? *options.clock : m_systemClock),
       m_trayAvailable(options.trayAvailable.value_or(options.trayBackend != nullptr || Tray::IsAvailable())),
-      m_schedule(m_state, m_clock), m_cycle(m_state, *this, *this, m_socket, m_clock) {
-    m_tray = std::make_unique<Tray>(std::move(options.trayBackend));
+      m_tray(std::move(options.trayBackend)), m_schedule(m_state, m_clock),
+      m_cycle(m_state, *this, m_tray, m_socket, m_clock) {
 
     setWindowTitle(Texts::AppTitle);
     setWindowIcon(LoadIconResource(ProgramImage));
@@ -91,9 +66,7 @@ frmMain::frmMain(Options options)
     SetStatusImage(LoadIconResource(ProgramImage), ProgramImage);
 
     connect(&m_schedule, &Schedule::due, this, [this] { m_cycle.CheckServices(true); });
-    connect(m_tray.get(), &Tray::MouseClick, this, &frmMain::OnTrayMouseClick);
-    connect(m_tray.get(), &Tray::LeftClick, this, &frmMain::OnTrayLeftClick);
-    connect(m_tray.get(), &Tray::RightClick, this, [] { qCInfo(lcTray).noquote() << "click RightClick"; });
+    connect(&m_tray, &MainTray::leftClicked, this, &frmMain::RestoreFromTray);
     // A log-off request may still be cancelled: the program saves, and ends only when the
     // application is really told to quit.
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
@@ -104,8 +77,7 @@ frmMain::frmMain(Options options)
 
 frmMain::~frmMain() {
     m_state.blnExitRequested = true;
-    if (m_tray->IsVisible())
-        TrayShow(false);
+    m_tray.RemoveForGood();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -235,11 +207,11 @@ void frmMain::Form_Load() {
     // The readers fall back to the same defaults, so a store that refuses the seeds loses nothing.
     SeedCheckSettings();
 
-    SetTrayImageToStatus();
-    SetTrayToolTip(StartupToolTip);
-    m_tray->setEventMode(1);
+    m_tray.SetTrayImageToStatus();
+    m_tray.SetTrayToolTip(StartupToolTip);
+    m_tray.Control().setEventMode(1);
     if (m_state.LastCheckTime.isNull()) {
-        TrayShow(true);
+        m_tray.ShowIcon(true);
         // Without a notification area the window is the only way to reach the program.
         if (m_trayAvailable)
             hide();
@@ -248,7 +220,7 @@ void frmMain::Form_Load() {
         m_cycle.CheckServices(false);
         if (m_unloading)
             return;
-        TrayShow(true);
+        m_tray.ShowIcon(true);
     }
     m_schedule.LoadCheckFrequency();
 }
@@ -268,8 +240,7 @@ void frmMain::Unload() {
         if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
             dialog->reject();
     }
-    if (m_tray->IsVisible())
-        TrayShow(false);
+    m_tray.RemoveForGood();
     hide();
     emit unloaded();
 }
@@ -285,8 +256,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
         showMinimized();
         return;
     }
-    SetTrayImageToStatus();
-    TrayShow(true);
+    m_tray.SetTrayImageToStatus();
+    m_tray.ShowIcon(true);
     hide();
 }
 
@@ -303,57 +274,7 @@ void frmMain::changeEvent(QEvent* event) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The tray
-
-void frmMain::TrayShow(bool visible) {
-    if (visible && m_unloading)
-        return;
-    m_tray->Show(visible);
-    if (visible)
-        qCInfo(lcTray).noquote() << "shown image=" + m_trayImageName +
-                                        " tooltip=" + Quoted(m_tray->TrayToolTip());
-    else
-        qCInfo(lcTray).noquote() << "removed";
-}
-
-QString frmMain::TrayToolTip() const {
-    return m_tray->TrayToolTip();
-}
-void frmMain::SetTrayToolTip(const QString& text) {
-    m_tray->setTrayToolTip(text);
-}
-
-void frmMain::SetTrayImageToLight(Light light) {
-    if (light == LightNone) {
-        SetTrayImageToStatus();
-        return;
-    }
-    m_trayImageName = LightImageName(light);
-    m_tray->setTrayImage(LoadIconResource(m_trayImageName));
-}
-
-void frmMain::SetTrayImageToStatus() {
-    m_trayImageName = m_statusImageName;
-    m_tray->setTrayImage(m_statusIcon);
-}
-
-bool frmMain::IsVisible() const {
-    return m_tray->IsVisible();
-}
-void frmMain::Show() {
-    TrayShow(true);
-}
-
-void frmMain::OnTrayMouseClick(int button) {
-    qCInfo(lcTray).noquote() << "click MouseClick button=" + QString::number(button);
-    if (button == 1)
-        RestoreFromTray();
-}
-
-void frmMain::OnTrayLeftClick() {
-    qCInfo(lcTray).noquote() << "click LeftClick";
-    RestoreFromTray();
-}
+// Tray events
 
 void frmMain::RestoreFromTray() {
     if (m_unloading)
@@ -382,8 +303,7 @@ void frmMain::UnlockCommands() {
 }
 
 void frmMain::SetStatusImage(const QIcon& icon, const QString& name) {
-    m_statusIcon = icon;
-    m_statusImageName = name;
+    m_tray.SetStatusImage(icon, name);
     imgStatus->setPixmap(icon.pixmap(imgStatus->size()));
 }
 

@@ -8,6 +8,7 @@
 #include "monitor/Schedule.h"
 #include "ui/common/AlarmPlayer.h"
 #include "ui/main/BoardLayout.h"
+#include "ui/main/MainTray.h"
 #include "ui/main/QuickCheckPanel.h"
 #include "ui/main/StatusBoard.h"
 #include "ui/tray/Tray.h"
@@ -23,7 +24,6 @@ class QAction;
 class QComboBox;
 class QDialog;
 class QFrame;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -34,7 +34,7 @@ class TrayBackend;
 
 // The program: lives in the notification area, shows the status board, the quick-check panel and the
 // menus, and owns the timer, the socket, the monitoring state and the tray icon.
-class frmMain final : public QMainWindow, public CheckHost, public TrayIndicator, private QuickCheckHost {
+class frmMain final : public QMainWindow, public CheckHost, private QuickCheckHost {
     Q_OBJECT
 public:
     struct Options {
@@ -58,7 +58,8 @@ public:
     bool IsUnloading() const override { return m_unloading; }
 
     ::CheckState& checkState() { return m_state; }
-    Tray& Tray1() { return *m_tray; }
+    Tray& Tray1() { return m_tray.Control(); }
+    MainTray& tray() { return m_tray; }
     SocketControl& objSocket() { return m_socket; }
     Schedule& schedule() { return m_schedule; }
     CheckCycle& cycle() { return m_cycle; }
@@ -79,7 +80,7 @@ public:
     QFrame* pctStatus() const { return m_board->pctStatus; }
     QScrollBar* VScroll1() const { return m_board->VScroll1; }
     QColor BoardBackground() const { return m_board->Background(); }
-    QString StatusImageName() const { return m_statusImageName; }
+    QString StatusImageName() const { return m_tray.StatusImageName(); }
     void lblServiceName_Click(int index);
     void lblLightBG_Click(int index) { lblServiceName_Click(index); }
 
@@ -132,14 +133,6 @@ public:
     void Inform(const QString& text) override;
     void PlayAlarm() override;
 
-    // TrayIndicator
-    QString TrayToolTip() const override;
-    void SetTrayToolTip(const QString& text) override;
-    void SetTrayImageToLight(Light light) override;
-    void SetTrayImageToStatus() override;
-    bool IsVisible() const override;
-    void Show() override;
-
 signals:
     // The window has let go of everything; the application may end its event loop now.
     void unloaded();
@@ -154,9 +147,6 @@ private:
     void BuildMenus();
     void BuildSurroundings(QWidget* client);
     void PlaceControls(const BoardLayout::WindowLayout& layout);
-    void TrayShow(bool visible);
-    void OnTrayMouseClick(int button);
-    void OnTrayLeftClick();
     void SetStatusImage(const QIcon& icon, const QString& name);
     void Say(const QString& text);
 
@@ -174,8 +164,8 @@ private:
     const Clock& m_clock;
     ::CheckState m_state;
     SocketControl m_socket;
-    std::unique_ptr<Tray> m_tray;
     bool m_trayAvailable = false;
+    MainTray m_tray;
     Schedule m_schedule;
     CheckCycle m_cycle;
     AlarmPlayer m_alarm;
@@ -184,9 +174,6 @@ private:
     QuickCheckPanel* m_panel = nullptr;
     StatusBoard* m_board = nullptr;
 
-    QIcon m_statusIcon;
-    QString m_statusImageName;
-    QString m_trayImageName;
     QString m_helpFile;
     QPointer<QDialog> m_about;
     bool m_unloading = false;
