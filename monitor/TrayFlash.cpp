@@ -9,7 +9,10 @@ constexpr int StepCount = 2 * TrayFlash::Alternations; // previous, status, prev
 }
 
 TrayFlash::TrayFlash(TrayIndicator& tray, QObject* parent) : QObject(parent), m_tray(tray) {
-    m_timer.setTimerType(Qt::PreciseTimer); // never early: every image stays up its whole step
+    // Each step is timed from the moment its image was shown: a step that came late must not make
+    // the next one short. A precise timer is never early.
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         ++m_step;
         ShowStep();
@@ -21,7 +24,6 @@ void TrayFlash::Start(Light previous) {
     m_step = 0;
     m_since.start();
     ShowStep();
-    m_timer.start(m_stepMs);
 }
 
 void TrayFlash::ShowStep() {
@@ -38,9 +40,9 @@ void TrayFlash::ShowStep() {
         m_tray.SetTrayImageToStatus();
     m_tray.Show();
     if (m_step + 1 < StepCount)
-        return;
-    m_timer.stop();
-    emit finished();
+        m_timer.start(m_stepMs);
+    else
+        emit finished();
 }
 
 void TrayFlash::Stop() {
