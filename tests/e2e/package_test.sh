@@ -16,13 +16,9 @@ entry=/usr/share/applications/$package.desktop
 state=/var/lib/vantrel-local-e2e
 marker=$state/installed-by-test
 
-skip() {
-    echo "package test skipped: $*"
-    exit "$E2E_SKIP"
-}
-((EUID == 0)) || skip "installing a package needs root"
+((EUID == 0)) || e2e_skip "installing a package needs root"
 for tool in dpkg dpkg-query cpack flock; do
-    command -v "$tool" >/dev/null || skip "$tool is missing"
+    command -v "$tool" >/dev/null || e2e_skip "$tool is missing"
 done
 
 # One installation at a time on this machine, whichever build folder it comes from.
@@ -39,7 +35,7 @@ remove_package() {
 }
 
 if package_installed; then
-    [[ -e $marker ]] || skip "$package is installed on this machine, and not by this test; remove it first"
+    [[ -e $marker ]] || e2e_skip "$package is installed on this machine, and not by this test; remove it first"
     e2e_log "removing the package an interrupted run left installed"
 fi
 remove_package || e2e_fail "the package left by an earlier run could not be removed"
