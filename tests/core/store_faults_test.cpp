@@ -230,11 +230,11 @@ TEST_F(FullDisk, QuickCheckPanelReportsTheFailureAndKeepsTheStoredServices) {
     FillLeaving(1);
     // A new service, then one that overwrites a stored one (the question is answered Yes).
     for (const QString host : {"new", "k2"}) {
-        window.txtHostName->setText(host);
-        window.txtIPAddr->setText(QStringLiteral("10.0.0.9"));
-        window.txtPort->setText(QStringLiteral("8080"));
+        window.txtHostName()->setText(host);
+        window.txtIPAddr()->setText(QStringLiteral("10.0.0.9"));
+        window.txtPort()->setText(QStringLiteral("8080"));
         window.cmdSave_Click();
-        EXPECT_EQ(window.txtHostName->text(), host); // what was typed is not lost either
+        EXPECT_EQ(window.txtHostName()->text(), host); // what was typed is not lost either
     }
     ExpectReportedFailures(2);
     EXPECT_EQ(ServicesOnDisk(), m_before);

@@ -14,9 +14,9 @@ TEST_P(HostilePanelInput, IsSavedAsTypedOrRefusedAndStoredServicesStay) {
     for (const auto& [key, value] : stored)
         Store(StoreNames::Services, key, value);
     frmMain& w = Make();
-    w.txtHostName->setText(in.host);
-    w.txtIPAddr->setText(in.address);
-    w.txtPort->setText(in.port);
+    w.txtHostName()->setText(in.host);
+    w.txtIPAddr()->setText(in.address);
+    w.txtPort()->setText(in.port);
     // "No" to every question: a refresh would probe the stored addresses.
     MessageBox::setAnswerer([](const MessageBox::Record& r) {
         return r.buttons == MessageBox::Buttons::YesNo ? MessageBox::Answer::No : MessageBox::Answer::Ok;
@@ -31,7 +31,7 @@ TEST_P(HostilePanelInput, IsSavedAsTypedOrRefusedAndStoredServicesStay) {
     if (in.refused == Hostile::Refused::Nothing)
         stored.append({in.host, value});
     else // the boxes keep what was refused
-        EXPECT_EQ(QStringList({w.txtHostName->text(), w.txtIPAddr->text(), w.txtPort->text()}),
+        EXPECT_EQ(QStringList({w.txtHostName()->text(), w.txtIPAddr()->text(), w.txtPort()->text()}),
                   QStringList({in.host, in.address, in.port}));
     EXPECT_EQ(GetAllSettings(StoreNames::App, StoreNames::Services), stored);
 }
@@ -47,14 +47,16 @@ TEST_F(MainWindowTest, HostileNamesAreShownAsTypedOnTheBoardAndInThePanel) {
     frmMain& w = Make();
     w.show();
     w.cycle().RefreshStatus(false);
+    Settle();
     ASSERT_EQ(w.RowCount(), Hostile::Names.size());
     for (int i = 0; i < Hostile::Names.size(); ++i) {
         EXPECT_EQ(w.lblServiceName(i)->text(), Hostile::Names[i]) << i;
         EXPECT_EQ(w.lblServiceName(i)->textFormat(), Qt::PlainText) << i;
         w.lblServiceName_Click(i);
-        EXPECT_EQ(w.txtHostName->text() + u' ' + w.txtIPAddr->text() + u':' + w.txtPort->text(),
+        EXPECT_EQ(w.txtHostName()->text() + u' ' + w.txtIPAddr()->text() + u':' + w.txtPort()->text(),
                   Hostile::Names[i] + u' ' + value);
         w.btnConnect_Click();
+        Settle();
         EXPECT_EQ(TextsOf(MessageBox::takeRecords()), QStringList{QStringLiteral("Failed to connect")}) << i;
     }
     EXPECT_EQ(GetAllSettings(StoreNames::App, StoreNames::Services)->size(), Hostile::Names.size());

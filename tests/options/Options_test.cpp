@@ -146,7 +146,7 @@ TEST_F(ServicesPageTest, DuringACycleSaveAndResolveRefuseButDeleteWorks) {
     EXPECT_EQ(Messages(), QStringList(2, "Checking services. Please try later"));
     EXPECT_EQ(Boxes("txtIP1 txtIP4"), "10|7");
     state.blnCheckInProgress = false;
-    Click("cmdResolve");
+    Resolve();
     EXPECT_EQ(Boxes(kAllBoxes), "localhost|127|0|0|1|80");
     state.blnCheckInProgress = true;
 

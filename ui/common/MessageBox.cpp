@@ -37,6 +37,25 @@ QMessageBox::Icon toQtIcon(MessageBox::Icon icon) {
     }
     return QMessageBox::NoIcon;
 }
+
+const char* const NoteProperty = "vantrelNote";
+
+// Title, plain text, icon and buttons, the way every box of the program looks.
+void Prepare(QMessageBox& box, const QString& text, MessageBox::Buttons buttons, MessageBox::Icon icon,
+             const QString& title) {
+    box.setWindowTitle(title);
+    box.setTextFormat(Qt::PlainText); // user-typed host names must never be read as markup
+    box.setText(text);
+    box.setIcon(toQtIcon(icon));
+    if (buttons == MessageBox::Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+    }
+    qCInfo(lcMessage) << "shown" << title << text << (buttons == MessageBox::Buttons::YesNo ? "YesNo" : "Ok");
+}
 } // namespace
 
 MessageBox::Answer MessageBox::show(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
@@ -53,18 +72,7 @@ MessageBox::Answer MessageBox::show(QWidget* parent, const QString& text, Button
     }
 
     QMessageBox box(parent);
-    box.setWindowTitle(title);
-    box.setTextFormat(Qt::PlainText); // user-typed host names must never be read as markup
-    box.setText(text);
-    box.setIcon(toQtIcon(icon));
-    if (buttons == Buttons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-    } else {
-        box.setStandardButtons(QMessageBox::Ok);
-        box.setDefaultButton(QMessageBox::Ok);
-    }
-    qCInfo(lcMessage) << "shown" << title << text << (buttons == Buttons::YesNo ? "YesNo" : "Ok");
+    Prepare(box, text, buttons, icon, title);
     const int result = box.exec();
     const Answer answer =
         buttons == Buttons::Ok ? Answer::Ok : (result == QMessageBox::Yes ? Answer::Yes : Answer::No);
@@ -72,13 +80,47 @@ MessageBox::Answer MessageBox::show(QWidget* parent, const QString& text, Button
     return answer;
 }
 
-void MessageBox::enableTestMode() { testState().enabled = true; }
-bool MessageBox::testMode() { return testState().enabled; }
-void MessageBox::setNextAnswer(Answer answer) { testState().answers.enqueue(answer); }
+void MessageBox::note(QWidget* parent, const QString& text, Icon icon) {
+    TestState& test = testState();
+    if (test.enabled) {
+        test.records.append({text, Texts::AppTitle, Buttons::Ok, icon});
+        return;
+    }
+    if (parent) {
+        for (QMessageBox* open : parent->findChildren<QMessageBox*>(Qt::FindDirectChildrenOnly)) {
+            if (open->property(NoteProperty).toString() == text && open->isVisible()) {
+                open->raise();
+                open->activateWindow();
+                return;
+            }
+        }
+    }
+    auto* box = new QMessageBox(parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setProperty(NoteProperty, text);
+    Prepare(*box, text, Buttons::Ok, icon, Texts::AppTitle);
+    QObject::connect(box, &QMessageBox::finished, [] {
+        qCInfo(lcMessage) << "answered"
+                          << "Ok";
+    });
+    box->open();
+}
+
+void MessageBox::enableTestMode() {
+    testState().enabled = true;
+}
+bool MessageBox::testMode() {
+    return testState().enabled;
+}
+void MessageBox::setNextAnswer(Answer answer) {
+    testState().answers.enqueue(answer);
+}
 void MessageBox::setAnswerer(std::function<Answer(const Record&)> answerer) {
     testState().answerer = std::move(answerer);
 }
-QList<MessageBox::Record> MessageBox::takeRecords() { return std::exchange(testState().records, {}); }
+QList<MessageBox::Record> MessageBox::takeRecords() {
+    return std::exchange(testState().records, {});
+}
 void MessageBox::resetTestMode() {
     TestState& test = testState();
     test.answers.clear();

@@ -8,16 +8,20 @@
 #include "monitor/Schedule.h"
 #include "ui/common/AlarmPlayer.h"
 #include "ui/main/BoardLayout.h"
+#include "ui/main/QuickCheckPanel.h"
+#include "ui/main/StatusBoard.h"
 #include "ui/tray/Tray.h"
 
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <optional>
 
 class QAction;
 class QComboBox;
+class QDialog;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -30,7 +34,7 @@ class TrayBackend;
 
 // The program: lives in the notification area, shows the status board, the quick-check panel and the
 // menus, and owns the timer, the socket, the monitoring state and the tray icon.
-class frmMain final : public QMainWindow, public CheckHost, public TrayIndicator {
+class frmMain final : public QMainWindow, public CheckHost, public TrayIndicator, private QuickCheckHost {
     Q_OBJECT
 public:
     struct Options {
@@ -49,7 +53,9 @@ public:
     void Form_Load();
     // Ends the program in order, also from inside a check, a manual check or an open question box.
     void Unload();
-    bool IsUnloading() const { return m_unloading; }
+    // The session asks to save before it may end (a log-off that may still be cancelled).
+    void CommitData();
+    bool IsUnloading() const override { return m_unloading; }
 
     ::CheckState& checkState() { return m_state; }
     Tray& Tray1() { return *m_tray; }
@@ -63,21 +69,34 @@ public:
     void ArrangeControls();
 
     // --- the board ---
-    int RowCount() const { return int(m_lblServiceName.size()); }
-    double RowTopTwips(int i) const { return m_rowTop.value(i); }
-    QLabel* lblServiceName(int i) const { return m_lblServiceName.value(i); }
-    LightShape* shpServiceLight(int i) const { return m_shpServiceLight.value(i); }
-    QLabel* lblLightBG(int i) const { return m_lblLightBG.value(i); }
-    QColor BoardBackground() const;
+    StatusBoard& board() { return *m_board; }
+    int RowCount() const { return m_board->RowCount(); }
+    double RowTopTwips(int i) const { return m_board->RowTopTwips(i); }
+    QLabel* lblServiceName(int i) const { return m_board->lblServiceName(i); }
+    LightShape* shpServiceLight(int i) const { return m_board->shpServiceLight(i); }
+    QLabel* lblLightBG(int i) const { return m_board->lblLightBG(i); }
+    QLabel* lblLastChecked() const { return m_board->lblLastChecked; }
+    QFrame* pctStatus() const { return m_board->pctStatus; }
+    QScrollBar* VScroll1() const { return m_board->VScroll1; }
+    QColor BoardBackground() const { return m_board->Background(); }
     QString StatusImageName() const { return m_statusImageName; }
-    void VScroll1_Change();
     void lblServiceName_Click(int index);
     void lblLightBG_Click(int index) { lblServiceName_Click(index); }
 
-    // --- the quick-check panel and the commands ---
-    void cmdResolve_Click();
-    void btnConnect_Click();
-    void cmdSave_Click();
+    // --- the quick-check panel ---
+    QuickCheckPanel& panel() { return *m_panel; }
+    QLineEdit* txtHostName() const { return m_panel->txtHostName; }
+    QPushButton* cmdResolve() const { return m_panel->cmdResolve; }
+    QLineEdit* txtIPAddr() const { return m_panel->txtIPAddr; }
+    QLineEdit* txtPort() const { return m_panel->txtPort; }
+    QPushButton* btnConnect() const { return m_panel->btnConnect; }
+    QComboBox* cboPortLookup() const { return m_panel->cboPortLookup; }
+    QPushButton* cmdSave() const { return m_panel->cmdSave; }
+    void cmdResolve_Click() { m_panel->cmdResolve_Click(); }
+    void btnConnect_Click() { m_panel->btnConnect_Click(); }
+    void cmdSave_Click() { m_panel->cmdSave_Click(); }
+
+    // --- commands, menus and the link ---
     void cmdStatus_Click();
     void mnuExit_Click() { Unload(); }
     void Settings_Click();
@@ -86,22 +105,7 @@ public:
     void lblHyperlink_Click();
     void RestoreFromTray();
 
-    // The window's controls, named as the rest of the program speaks of them.
-    QGroupBox* frmCheck = nullptr;
-    QLabel* lblHost = nullptr;
-    QLineEdit* txtHostName = nullptr;
-    QPushButton* cmdResolve = nullptr;
-    QLabel* lblIP = nullptr;
-    QLineEdit* txtIPAddr = nullptr;
-    QLabel* lblPort = nullptr;
-    QLineEdit* txtPort = nullptr;
-    QPushButton* btnConnect = nullptr;
-    QLabel* lblPortLookup = nullptr;
-    QComboBox* cboPortLookup = nullptr;
-    QPushButton* cmdSave = nullptr;
-    QLabel* lblLastChecked = nullptr;
-    QFrame* pctStatus = nullptr;
-    QScrollBar* VScroll1 = nullptr;
+    // The window's own controls, named as the rest of the program speaks of them.
     QPushButton* cmdStatus = nullptr;
     QLabel* imgStatus = nullptr;
     QLabel* lblHyperlink = nullptr;
@@ -148,22 +152,17 @@ protected:
 
 private:
     void BuildMenus();
-    void BuildPanel(QWidget* client);
-    void BuildBoard(QWidget* client);
-    void CreateRow();
-    void DestroyRowsAboveZero();
-    void PlaceRow(int i);
+    void BuildSurroundings(QWidget* client);
     void PlaceControls(const BoardLayout::WindowLayout& layout);
-    void txtHostName_Change();
-    void cboPortLookup_Click();
+    void TrayShow(bool visible);
     void OnTrayMouseClick(int button);
     void OnTrayLeftClick();
-    void TrayShow(bool visible);
     void SetStatusImage(const QIcon& icon, const QString& name);
-    // While a lookup or a manual check waits on objSocket, nothing else may use it.
-    void SetPanelWaiting(bool waiting);
-    bool PanelBusy() const;
     void Say(const QString& text);
+
+    // QuickCheckHost
+    void PanelWaitChanged(bool waiting) override;
+    void RefreshStatus() override;
 
     int Px(double twips) const;  // horizontal
     int PxY(double twips) const; // vertical
@@ -182,17 +181,14 @@ private:
     AlarmPlayer m_alarm;
 
     QWidget* m_client = nullptr;
-    QWidget* m_boardCanvas = nullptr; // the board's inner area, inside its border
-    QList<QLabel*> m_lblServiceName;
-    QList<LightShape*> m_shpServiceLight;
-    QList<QLabel*> m_lblLightBG;
-    QList<double> m_rowTop;
+    QuickCheckPanel* m_panel = nullptr;
+    StatusBoard* m_board = nullptr;
 
     QIcon m_statusIcon;
     QString m_statusImageName;
     QString m_trayImageName;
     QString m_helpFile;
-    bool m_panelWaiting = false;
+    QPointer<QDialog> m_about;
     bool m_unloading = false;
     bool m_arranging = false;
 };
