@@ -248,6 +248,35 @@ e2e_expect_connection() {
     e2e_wait_for_line "$E2E_LOOPBACK_LOG" '^accepted$' 10 || e2e_fail "the check never connected to the listener"
 }
 
+# e2e_start_silent_peer: a listener on 127.0.0.1 whose accept queue is full and which never accepts,
+# so a new connect gets no answer and runs into its time-out. Sets E2E_SILENT_PORT.
+e2e_start_silent_peer() {
+    local portfile=$E2E_TMP/silent-port
+    e2e_spawn "$E2E_TMP/silent.log" python3 -u -c '
+import os, select, socket, sys, time
+listener = socket.socket()
+listener.bind(("127.0.0.1", 0))
+listener.listen(0)
+port = listener.getsockname()[1]
+fillers = []
+for _ in range(8):  # until a connect is no longer answered: the queue is full
+    client = socket.socket()
+    client.setblocking(False)
+    client.connect_ex(("127.0.0.1", port))
+    fillers.append(client)
+    if not select.select([], [client], [], 0.2)[1]:
+        break
+with open(sys.argv[1] + ".tmp", "w") as f:
+    f.write("%d\n" % port)
+os.rename(sys.argv[1] + ".tmp", sys.argv[1])
+while True:
+    time.sleep(3600)
+' "$portfile"
+    e2e_wait_until 10 test -s "$portfile" || e2e_fail "the silent peer did not start: $(cat "$E2E_TMP/silent.log")"
+    E2E_SILENT_PORT=$(cat "$portfile")
+    e2e_log "silent on 127.0.0.1:$E2E_SILENT_PORT"
+}
+
 # --- the program under test -------------------------------------------------------------------
 
 E2E_CLASS=vantrel-local
@@ -392,6 +421,17 @@ x11.XSendEvent(display, x11.XDefaultRootWindow(display), 0, mask, ctypes.byref(e
 x11.XFlush(display)
 x11.XCloseDisplay(display)
 ' "$1"
+}
+
+# e2e_check_now MAIN: presses "Check all saved services now" by keyboard, wherever the focus is: a
+# click in the middle of the main window lands on the status board, which takes the focus (a click on
+# a row only fills the quick-check panel), and the button is the next stop of Tab after the board.
+e2e_check_now() {
+    local width height
+    eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(WIDTH|HEIGHT)=')"
+    width=$WIDTH height=$HEIGHT
+    xdotool mousemove --window "$1" $((width / 2)) $((height / 2)) click 1
+    xdotool key --clearmodifiers Tab space
 }
 
 # e2e_menu_command MAIN RIGHT DOWN: with the main window MAIN focused, opens its menu bar by keyboard

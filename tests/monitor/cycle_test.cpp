@@ -2,6 +2,8 @@
 #include "monitor/ProbeService.h"
 #include "tests/monitor/CycleFakes.h"
 
+#include <QElapsedTimer>
+#include <QTest>
 #include <QTimer>
 #include <cmath>
 
@@ -125,6 +127,35 @@ INSTANTIATE_TEST_SUITE_P(
                       FlashCase{"YellowToGreen", "100", "70", "70", true, "1", LightNone, false},
                       FlashCase{"IconHidden", "70", "100", "70", false, "1", LightNone, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The flash alternates the previous light and the status image, each long enough to be seen, and
+// ends on the status image. A new cycle stops a flash under way on the status image; the program's
+// end stops it without touching the icon.
+TEST_F(CycleTest, FlashAlternatesVisiblyAndEndsOnTheStatusImage) {
+    TrayFlash& flash = cycle.Flash();
+    QElapsedTimer elapsed;
+    QList<qint64> shownAt;
+    window.onShow = [&] { shownAt << elapsed.elapsed(); };
+    elapsed.start();
+    flash.Start(LightGreen);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !flash.IsActive(); }, 20000));
+    QStringList alternations;
+    for (int i = 0; i < 10; ++i)
+        alternations += {"Image(3)", "Show", "Image(status)", "Show"};
+    EXPECT_EQ(window.calls, alternations);
+    for (int i = 1; i < shownAt.size(); ++i)
+        EXPECT_GE(shownAt[i] - shownAt[i - 1], 150) << "image " << i << " was too short to be seen";
+
+    window.calls.clear();
+    flash.Start(LightGreen);
+    cycle.CheckServices(true);
+    EXPECT_EQ(window.calls.mid(0, 5), (QStringList{"Image(3)", "Show", "Image(status)", "Show", "Lock"}));
+    flash.Start(LightYellow);
+    window.calls.clear();
+    cycle.Stop();
+    EXPECT_FALSE(flash.IsActive());
+    EXPECT_TRUE(window.calls.isEmpty());
+}
 
 struct NoServicesCase {
     const char* name;

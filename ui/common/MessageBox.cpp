@@ -106,8 +106,8 @@ void MessageBox::note(QWidget* parent, const QString& text, Icon icon) {
     box->open();
 }
 
-void MessageBox::enableTestMode() {
-    testState().enabled = true;
+void MessageBox::enableTestMode(bool enabled) {
+    testState().enabled = enabled;
 }
 bool MessageBox::testMode() {
     return testState().enabled;

@@ -41,7 +41,7 @@ public:
     // answerer when the queue is empty, or with Yes/OK when neither is set. The answerer runs while
     // the "box is open", so a test can deliver events (a timer tick, a quit) at that moment. A note
     // is only recorded: nothing waits for its answer.
-    static void enableTestMode();
+    static void enableTestMode(bool enabled = true);
     static bool testMode();
     static void setNextAnswer(Answer answer);
     static void setAnswerer(std::function<Answer(const Record&)> answerer);
