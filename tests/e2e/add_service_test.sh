@@ -53,7 +53,7 @@ e2e_expect "$mark" -F 'vantrel.cycle: cycle start interactive' 10 \
 e2e_expect "$mark" -F 'vantrel.tray: shown image=GREENLED tooltip="1 of 1 servers (100%) are up.\r\n Click to see details."' \
     20 "the icon after the check"
 e2e_expect "$mark" -E "^vantrel.board: row 0 \"$host\" up \"[0-9]+ms\"\$" 10 "the board's row"
-grep -q '^accepted$' "$E2E_LOOPBACK_LOG" || e2e_fail "the check never connected to the listener"
+e2e_expect_connection
 e2e_screenshot checked
 
 echo "service added by keyboard on a real desktop: passed"

@@ -20,6 +20,12 @@ rm -f "$E2E_ARTIFACTS"/*.png "$E2E_ARTIFACTS"/*.log
 
 e2e_log() { printf '[e2e %s] %s\n' "$(date +%T.%3N)" "$*" >&2; }
 
+# e2e_skip REASON: ends the test as skipped (E2E_SKIP), saying why.
+e2e_skip() {
+    echo "$(basename "$0") skipped: $*"
+    exit "$E2E_SKIP"
+}
+
 e2e_fail() {
     e2e_log "FAIL: $*"
     e2e_screenshot failure || true
@@ -152,10 +158,15 @@ e2e_wait_for_window() {
 E2E_LAST_CLICK_NS=0
 E2E_CLICK_GAP_NS=600000000
 e2e_click() {
-    local wait_ns=$((E2E_LAST_CLICK_NS + E2E_CLICK_GAP_NS - $(date +%s%N)))
-    ((wait_ns <= 0)) || sleep "$(printf '0.%09d' "$wait_ns")"
+    e2e_pace_click
     xdotool mousemove --window "$1" 8 8 click --repeat "${3:-1}" --delay 60 "${2:-1}"
     E2E_LAST_CLICK_NS=$(date +%s%N)
+}
+
+# e2e_pace_click: waits until the next click may follow the previous one as a separate click.
+e2e_pace_click() {
+    local wait_ns=$((E2E_LAST_CLICK_NS + E2E_CLICK_GAP_NS - $(date +%s%N)))
+    ((wait_ns <= 0)) || sleep "$(printf '0.%09d' "$wait_ns")"
 }
 
 # e2e_wait_for_line FILE REGEX SECONDS
@@ -173,11 +184,18 @@ e2e_wait_for_exit() {
 
 # e2e_screenshot NAME: the whole screen as ARTIFACTS/NN-NAME.png, numbered in the order taken.
 e2e_screenshot() {
-    [[ -n ${DISPLAY:-} && -d $E2E_ARTIFACTS ]] || return 0
+    [[ -d $E2E_ARTIFACTS ]] || return 0
     local file
     E2E_SHOTS=$((E2E_SHOTS + 1))
     file=$(printf '%s/%02d-%s.png' "$E2E_ARTIFACTS" "$E2E_SHOTS" "$1")
-    import -window root "$file" && e2e_log "screenshot $file"
+    e2e_capture_screen "$file" || return 1
+    [[ ! -e $file ]] || e2e_log "screenshot $file"
+}
+
+# e2e_capture_screen FILE: the X screen as a PNG; nothing before the display runs. The Wayland
+# helpers put their own in its place, as they do for e2e_tray_icon_gone.
+e2e_capture_screen() {
+    [[ -z ${DISPLAY:-} ]] || import -window root "$1"
 }
 
 # e2e_fresh_profile NAME: points XDG_CONFIG_HOME, HOME and XDG_RUNTIME_DIR at new private folders, so
@@ -222,6 +240,12 @@ while True:
     e2e_wait_until 10 test -s "$ports" || e2e_fail "the loopback services did not start: $(cat "$E2E_LOOPBACK_LOG")"
     read -r E2E_OPEN_PORT E2E_CLOSED_PORT <"$ports"
     e2e_log "listening on 127.0.0.1:$E2E_OPEN_PORT, refusing on 127.0.0.1:$E2E_CLOSED_PORT"
+}
+
+# e2e_expect_connection: the listener has accepted a connection. The program finds a service up as
+# soon as the kernel completes the connection, which may be before the listener logs its accept.
+e2e_expect_connection() {
+    e2e_wait_for_line "$E2E_LOOPBACK_LOG" '^accepted$' 10 || e2e_fail "the check never connected to the listener"
 }
 
 # e2e_start_silent_peer: a listener on 127.0.0.1 whose accept queue is full and which never accepts,
