@@ -21,6 +21,7 @@
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -60,8 +61,8 @@ struct FileStamp {
 struct CachedFile {
     bool loaded = false;
     FileStamp stamp;
-    StoreDocument document;
-    bool damaged = false;
+    QByteArray bytes; // the file's contents that `content` was read from (or written as)
+    ParsedStore content;
     bool unreadable = false; // there is a file, but it could not be read: never write over it
 };
 
@@ -86,43 +87,56 @@ QString FileNameFor(const QString& appName) {
     return name + QStringLiteral(".conf");
 }
 
-// The file as it is on disk now; re-read only when its stamp changed since the last look.
-CachedFile& Current(const QString& path) {
+// Reads the file as it is on disk now, whatever the stamp says. Only the parsing is saved when the
+// bytes are exactly those of the version in the cache.
+CachedFile& Reload(const QString& path) {
     CachedFile& cached = g_cache[path];
-    const FileStamp now = FileStamp::OfPath(path);
-    if (cached.loaded && cached.stamp == now)
-        return cached;
-
-    cached = CachedFile{};
+    CachedFile before = std::exchange(cached, CachedFile{});
     cached.loaded = true;
-    if (!now.exists)
-        return cached;
-    // A file we cannot read gives every lookup its default.
+    // An absent file is an empty store; one that cannot be read gives every lookup its default.
     QFile file(path);
     struct stat st {};
-    if (!file.open(QIODevice::ReadOnly) || ::fstat(file.handle(), &st) != 0) {
+    if (!file.open(QIODevice::ReadOnly)) {
+        cached.unreadable = file.exists();
+        return cached;
+    }
+    if (::fstat(file.handle(), &st) != 0) {
         cached.unreadable = true;
         return cached;
     }
     cached.stamp = FileStamp::Of(st); // the version actually read, even if replaced meanwhile
-    const QByteArray bytes = file.readAll();
+    cached.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        cached.unreadable = true;
+        cached = CachedFile{};
+        cached.loaded = cached.unreadable = true;
         return cached;
     }
-    const ParsedStore parsed = ParseStore(bytes);
-    cached.document = parsed.document;
-    cached.damaged = parsed.damaged;
-    if (parsed.damaged)
+    if (before.loaded && !before.unreadable && before.bytes == cached.bytes) {
+        cached.content = std::move(before.content);
+        return cached;
+    }
+    cached.content = ParseStore(cached.bytes);
+    if (cached.content.damaged)
         qWarning().noquote() << QStringLiteral("Settings store %1 is damaged (%2); reading what can be read")
-                                    .arg(path, parsed.firstProblem);
+                                    .arg(path, cached.content.firstProblem);
     return cached;
+}
+
+// For readers only: the file re-read when its stamp changed since the last look. The stamp cannot
+// tell apart every two versions (a rename reuses inode numbers, and two writes within one clock
+// tick share their times), so a reader may briefly see the version before; a writer never starts
+// from this (see Modify).
+CachedFile& Current(const QString& path) {
+    CachedFile& cached = g_cache[path];
+    if (cached.loaded && cached.stamp == FileStamp::OfPath(path))
+        return cached;
+    return Reload(path);
 }
 
 const StoreSection* FindSection(const QString& appName, const QString& section) {
     if (appName.isEmpty())
         return nullptr;
-    return Current(StoreFile::PathFor(appName)).document.section(section);
+    return Current(StoreFile::PathFor(appName)).content.document.section(section);
 }
 
 bool Fail(const QString& reason) {
@@ -159,8 +173,9 @@ void SyncFolder(const QString& folder) {
     }
 }
 
-// One change, durable or reported: lock against other processes, start from what is on disk,
-// apply, write a new file and rename it into place. `change` returns false when nothing changed.
+// One change, durable or reported: lock against other processes, start from the file as it is on
+// disk, apply, write a new file and rename it into place. `change` returns false when nothing
+// changed, and then nothing is written.
 bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& change) {
     if (appName.isEmpty())
         return Fail(QStringLiteral("no application name was given"));
@@ -190,16 +205,18 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
         }
     }
 
-    CachedFile& current = Current(path);
+    // Under the lock nobody else writes, so this read is the version the change must build on; the
+    // cache is not trusted here, as it could hold a version another process has since replaced.
+    CachedFile& current = Reload(path);
     if (current.unreadable)
         return Fail(QStringLiteral("the settings file %1 could not be read").arg(path));
-    StoreDocument document = current.document;
+    StoreDocument document = current.content.document;
     if (!change(document)) {
         g_lastError.clear();
         return true;
     }
 
-    if (current.damaged) {
+    if (current.content.damaged) {
         QString keptAs;
         if (!KeepAside(path, keptAs))
             return Fail(QStringLiteral("the damaged settings file %1 could not be kept aside").arg(path));
@@ -210,10 +227,10 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
     if (!file.open(QIODevice::WriteOnly))
         return Fail(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
     ::fchmod(file.handle(), S_IRUSR | S_IWUSR);
-    const QByteArray bytes = SerialiseStore(document);
     // commit() renames the new file into place even when flushing its buffered bytes failed (a
     // full disk), which would replace the store with an empty file. So the bytes are written out and
     // synced here first; on any failure the unfinished file is discarded and the old one stays.
+    const QByteArray bytes = SerialiseStore(document);
     if (file.write(bytes) != bytes.size() || !file.flush())
         return Fail(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
     if (::fsync(file.handle()) != 0)
@@ -223,8 +240,9 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
         return Fail(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
     SyncFolder(folder);
 
-    current.document = std::move(document);
-    current.damaged = false;
+    current.bytes = bytes;
+    current.content = ParsedStore{};
+    current.content.document = std::move(document);
     current.stamp = FileStamp::OfPath(path);
     g_lastError.clear();
     return true;

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -127,6 +128,34 @@ TEST(Store, SeveralProcessesWritingAtOnceLoseNothing) {
     // A write here starts from what the others wrote, not from the version cached before.
     ASSERT_TRUE(Save("last", "2"));
     EXPECT_EQ(DumpFromAnotherProcess().value_or(Entries{}).size(), 2 + 4 * 50);
+}
+
+// Two versions of the file that look alike to the readers' cache (same inode, size and times): the
+// second is written through a shared mapping, which the system does not stamp again once the page is
+// writable. A change made here must still build on the second, or the other program's change is lost.
+TEST(Store, ChangeBuildsOnTheFileOnDiskEvenWhenItLooksUnchanged) {
+    TempConfigHome home;
+    ASSERT_TRUE(Save("a", "10.0.0.1:80"));
+    QFile file(StoreFile::PathFor(App));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    uchar* bytes = file.map(0, file.size());
+    ASSERT_NE(bytes, nullptr);
+    const qsizetype digit = QByteArrayView(bytes, file.size()).indexOf("10.0.0.1:") + 7;
+    bytes[digit] = '2';                  // makes the page writable; stamped
+    (void)GetAllSettings(App, Services); // read here, cached with that stamp
+    struct stat before, after;
+    ASSERT_EQ(::fstat(file.handle(), &before), 0);
+    bytes[digit] = '3'; // another program's change, not stamped
+    ASSERT_EQ(::fstat(file.handle(), &after), 0);
+    ASSERT_TRUE(before.st_size == after.st_size && before.st_mtim.tv_nsec == after.st_mtim.tv_nsec &&
+                before.st_mtim.tv_sec == after.st_mtim.tv_sec &&
+                before.st_ctim.tv_nsec == after.st_ctim.tv_nsec &&
+                before.st_ctim.tv_sec == after.st_ctim.tv_sec)
+        << "the system stamped the second version; the two cannot be made alike here";
+    file.unmap(bytes);
+    file.close();
+    ASSERT_TRUE(Save("b", "10.0.0.4:80"));
+    EXPECT_EQ(DumpFromAnotherProcess(), (Entries{{"a", "10.0.0.3:80"}, {"b", "10.0.0.4:80"}}));
 }
 
 // What people leave in a file they edit by hand is no damage, and means what they meant.
