@@ -16,10 +16,13 @@
 #include <QtDebug>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -71,6 +74,8 @@ QHash<QString, CachedFile> g_cache; // by file path
 QString g_lastError;
 std::chrono::milliseconds g_lockTimeout{5000};
 constexpr std::chrono::milliseconds kStaleLockTime{2000};
+// The longest pause of a writer that waits for the lock before it looks again.
+constexpr std::chrono::microseconds kLockPollCeiling{1000};
 
 // The folded application name, with everything but [a-z0-9_-] percent-encoded, so that any name
 // gives one safe file name and names differing only in case share a file.
@@ -165,6 +170,62 @@ bool KeepAside(const QString& path, QString& keptAs) {
     return QFile::copy(path, keptAs);
 }
 
+// Waiters for the lock queue on the store's folder (flock, which the system frees when a waiter
+// dies), and only the one at the head looks at the lock file. Without the queue a writer that has
+// just let go of the lock would take it again at once, ahead of others that have been waiting, and
+// a burst of saves could keep them out for their whole wait.
+class LockQueue {
+public:
+    explicit LockQueue(const QString& folder)
+        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ~LockQueue() { Leave(); }
+    LockQueue(const LockQueue&) = delete;
+    LockQueue& operator=(const LockQueue&) = delete;
+
+    // True when this writer is at the head. A folder that cannot be locked has no queue, and then
+    // every waiter is at the head.
+    bool TryHead() {
+        if (m_fd < 0 || m_head)
+            return true;
+        m_head = ::flock(m_fd, LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR);
+        return m_head;
+    }
+    void Leave() {
+        if (m_fd >= 0)
+            ::close(m_fd); // also leaves the head
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+    bool m_head = false;
+};
+
+// Takes the store's lock, waiting up to the lock time-out for other writers. QLockFile's own wait
+// sleeps up to seconds between looks, and can miss a lock that others hold only briefly for the
+// whole time-out, so the waiting is done here, with short pauses.
+bool TakeLock(QLockFile& lock, const QString& folder) {
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + g_lockTimeout;
+    LockQueue queue(folder);
+    microseconds pause{50};
+    while (true) {
+        if (queue.TryHead()) {
+            if (lock.tryLock(0)) {
+                queue.Leave(); // the next waiter may look at the lock file while this one writes
+                return true;
+            }
+            if (lock.error() != QLockFile::LockFailedError)
+                return false;
+        }
+        const auto left = duration_cast<microseconds>(deadline - steady_clock::now());
+        if (left <= microseconds::zero())
+            return lock.tryLock(0); // a last look, also for a waiter that never reached the head
+        std::this_thread::sleep_for(std::min(pause, left));
+        pause = std::min(pause * 2, microseconds(kLockPollCeiling));
+    }
+}
+
 void SyncFolder(const QString& folder) {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -190,7 +251,7 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
     // (QLockFile never removes a lock another process still holds with flock), so a short stale
     // time only frees abandoned locks, and does so before this writer gives up waiting.
     lock.setStaleLockTime(std::min(kStaleLockTime, g_lockTimeout / 2));
-    if (!lock.tryLock(static_cast<int>(g_lockTimeout.count()))) {
+    if (!TakeLock(lock, folder)) {
         switch (lock.error()) {
         case QLockFile::LockFailedError:
             return Fail(QStringLiteral("the settings file %1 is in use by another program").arg(path));
