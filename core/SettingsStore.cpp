@@ -170,6 +170,20 @@ bool KeepAside(const QString& path, QString& keptAs) {
     return QFile::copy(path, keptAs);
 }
 
+// Writes all the bytes, or says why not. QFile reports a write that stops part way (a disk that
+// fills up during it) as a short count with no reason, so the bytes go through write(2) here.
+std::optional<QString> WriteAll(int fd, QByteArrayView bytes) {
+    while (!bytes.isEmpty()) {
+        const ssize_t written = ::write(fd, bytes.data(), static_cast<size_t>(bytes.size()));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return QString::fromLocal8Bit(std::strerror(written < 0 ? errno : EIO));
+        bytes = bytes.sliced(written);
+    }
+    return std::nullopt;
+}
+
 // Waiters for the lock queue on the store's folder (flock, which the system frees when a waiter
 // dies), and only the one at the head looks at the lock file. Without the queue a writer that has
 // just let go of the lock would take it again at once, ahead of others that have been waiting, and
@@ -292,8 +306,8 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
     // full disk), which would replace the store with an empty file. So the bytes are written out and
     // synced here first; on any failure the unfinished file is discarded and the old one stays.
     const QByteArray bytes = SerialiseStore(document);
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return Fail(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
+    if (const auto failure = WriteAll(file.handle(), bytes))
+        return Fail(QStringLiteral("%1 could not be written: %2").arg(path, *failure));
     if (::fsync(file.handle()) != 0)
         return Fail(QStringLiteral("%1 could not be written: %2")
                         .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
