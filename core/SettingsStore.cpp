@@ -2,6 +2,7 @@
 
 #include "core/StoreFile.h"
 #include "core/StoreFormat.h"
+#include "core/StoreNames.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QLockFile>
 #include <QMutex>
 #include <QSaveFile>
+#include <QSet>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QtDebug>
@@ -76,6 +78,10 @@ std::chrono::milliseconds g_lockTimeout{5000};
 constexpr std::chrono::milliseconds kStaleLockTime{2000};
 // The longest pause of a writer that waits for the lock before it looks again.
 constexpr std::chrono::microseconds kLockPollCeiling{1000};
+// Damaged files this process kept aside and has not yet reported, and those it has reported, by path:
+// each is reported once.
+QHash<QString, StoreDamage> g_damage;
+QSet<QString> g_damageReported;
 
 // The folded application name, with everything but [a-z0-9_-] percent-encoded, so that any name
 // gives one safe file name and names differing only in case share a file.
@@ -248,10 +254,27 @@ void SyncFolder(const QString& folder) {
     }
 }
 
+StoreDamage DamageOf(const QString& path, const ParsedStore& read) {
+    StoreDamage damage;
+    damage.file = path;
+    const auto count = [&read](const QString& name) {
+        const StoreSection* section = read.document.section(name);
+        return section ? section->entries().size() : 0;
+    };
+    damage.services = count(StoreNames::Services);
+    damage.settings = count(StoreNames::Settings);
+    damage.unreadableLines = read.skippedLines;
+    damage.firstProblem = read.firstProblem;
+    return damage;
+}
+
+enum class Rewrite { WhenChanged, AlsoWhenDamaged };
+
 // One change, durable or reported: lock against other processes, start from the file as it is on
 // disk, apply, write a new file and rename it into place. `change` returns false when nothing
-// changed, and then nothing is written.
-bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& change) {
+// changed; then nothing is written, unless a damaged file is to be replaced by what could be read.
+bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& change,
+            Rewrite rewrite = Rewrite::WhenChanged) {
     if (appName.isEmpty())
         return Fail(QStringLiteral("no application name was given"));
     const QString folder = StoreFile::Folder();
@@ -286,16 +309,21 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
     if (current.unreadable)
         return Fail(QStringLiteral("the settings file %1 could not be read").arg(path));
     StoreDocument document = current.content.document;
-    if (!change(document)) {
+    const bool damaged = current.content.damaged;
+    if (!change(document) && !(damaged && rewrite == Rewrite::AlsoWhenDamaged)) {
         g_lastError.clear();
         return true;
     }
 
-    if (current.content.damaged) {
+    if (damaged) {
         QString keptAs;
         if (!KeepAside(path, keptAs))
             return Fail(QStringLiteral("the damaged settings file %1 could not be kept aside").arg(path));
         qWarning().noquote() << "Settings store: damaged file kept as" << keptAs;
+        if (!g_damage.contains(path) && !g_damageReported.contains(path)) {
+            StoreDamage& damage = g_damage[path] = DamageOf(path, current.content);
+            damage.keptAs = keptAs;
+        }
     }
 
     QSaveFile file(path);
@@ -368,6 +396,32 @@ std::optional<QList<QPair<QString, QString>>> GetAllSettings(const QString& appN
     if (!found || found->isEmpty())
         return std::nullopt;
     return found->entries();
+}
+
+std::optional<StoreDamage> TakeStoreDamage(const QString& appName) {
+    QMutexLocker locker(&g_mutex);
+    if (appName.isEmpty())
+        return std::nullopt;
+    const QString path = StoreFile::PathFor(appName);
+    if (g_damageReported.contains(path))
+        return std::nullopt;
+    const CachedFile& current = Current(path);
+    // Kept aside now rather than at the next change, so that the user can be told where it is.
+    if (!g_damage.contains(path) && current.content.damaged) {
+        const StoreDamage read = DamageOf(path, current.content);
+        const QString lastError = g_lastError;
+        const bool repaired = Modify(
+            appName, [](StoreDocument&) { return false; }, Rewrite::AlsoWhenDamaged);
+        if (!repaired && !g_damage.contains(path)) {
+            StoreDamage& damage = g_damage[path] = read;
+            damage.failure = g_lastError;
+        }
+        g_lastError = lastError; // the outcome of the last change, not of this repair
+    }
+    if (!g_damage.contains(path))
+        return std::nullopt;
+    g_damageReported.insert(path);
+    return g_damage.take(path);
 }
 
 QString LastStoreError() {

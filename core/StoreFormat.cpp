@@ -28,8 +28,8 @@
 // A file is damaged when its bytes are not valid UTF-8, when it holds a NUL byte, or when a line
 // is none of the forms above: no unescaped '=', a "[" line that does not end in an unescaped "]",
 // an unknown escape, or an entry outside a readable section. Readers take every line they can and
-// skip the rest; the next write keeps the damaged file aside, as <file>.damaged-<UTC time>, before
-// replacing it.
+// skip the rest; the next write (or start-up, which tells the user) keeps the damaged file aside, as
+// <file>.damaged-<UTC time>, before replacing it.
 #include "core/StoreFormat.h"
 
 #include <QStringDecoder>

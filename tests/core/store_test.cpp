@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -228,23 +229,58 @@ TEST(Store, HandEditedFileReadsAsMeant) {
     ASSERT_TRUE(SaveSetting(App, "Settings", "TIMEOUT", "7"));
     EXPECT_EQ(ReadFile(StoreFile::PathFor(App)).count("imeout="), 1);
     EXPECT_EQ(GetSetting(App, "Settings", "Timeout"), "7");
+    EXPECT_EQ(TakeStoreDamage(App), std::nullopt);
 }
 
-TEST(Store, DamagedFileIsReadAsFarAsPossibleAndKeptAsideOnTheNextWrite) {
-    TempConfigHome home;
-    const QString path = StoreFile::PathFor(App);
+// Read as far as possible; kept aside once, before the first write or when start-up asks, and said once.
+TEST(Store, DamagedFileIsReadAsFarAsPossibleKeptAsideAndReportedOnce) {
     const QByteArray damaged = "[Services]\nweb=10.0.0.1:80\nno equals sign\nbad\xff=1.2.3.4:5\n"
                                "[Settings\nmail=10.0.0.2:25\n";
-    WriteFile(path, damaged);
-    // Broken bytes become a replacement character; the entry under the broken section line is no service.
-    EXPECT_EQ(GetAllSettings(App, Services),
-              (Entries{{"web", "10.0.0.1:80"}, {QString::fromUtf8("bad\xef\xbf\xbd"), "1.2.3.4:5"}}));
-    ASSERT_TRUE(Save("new", "10.0.0.3:22") && Save("newer", "10.0.0.4:22"));
-    const QStringList aside = QDir(home.storeFolder()).entryList({"*.damaged-*"}, QDir::Files);
-    ASSERT_EQ(aside.size(), 1); // once, before the first write only
-    EXPECT_EQ(ReadFile(home.storeFolder() + u'/' + aside.first()), damaged);
-    EXPECT_EQ(GetAllSettings(App, Services)->size(), 4);
-    EXPECT_FALSE(ParseStore(ReadFile(path)).damaged);
+    const Entries read = {{"web", "10.0.0.1:80"}, {QString::fromUtf8("bad\xef\xbf\xbd"), "1.2.3.4:5"}};
+    enum class First { Report, Save, ReportWhileLocked };
+    for (const First first : {First::Report, First::Save, First::ReportWhileLocked}) {
+        SCOPED_TRACE(int(first));
+        TempConfigHome home;
+        const QString path = StoreFile::PathFor(App);
+        WriteFile(path, damaged);
+        // Broken bytes become a replacement character; the entry under the broken section line is no service.
+        EXPECT_EQ(GetAllSettings(App, Services), read);
+        if (first == First::Save) {
+            ASSERT_TRUE(Save("new", "10.0.0.3:22"));
+        }
+
+        std::optional<StoreDamage> damage;
+        if (first == First::ReportWhileLocked) {
+            // Nothing can be kept aside while another program holds the lock: said so, the file untouched.
+            StoreFile::SetLockTimeout(std::chrono::milliseconds(100));
+            QLockFile other(path + ".lock");
+            ASSERT_TRUE(other.tryLock(0));
+            damage = TakeStoreDamage(App);
+            StoreFile::SetLockTimeout(std::chrono::seconds(5));
+            ASSERT_TRUE(damage);
+            EXPECT_TRUE(damage->keptAs.isEmpty() && damage->failure.contains("in use"))
+                << damage->failure.toStdString();
+            EXPECT_EQ(ReadFile(path), damaged);
+            EXPECT_EQ(TakeStoreDamage(App), std::nullopt);
+            continue;
+        }
+        damage = TakeStoreDamage(App);
+        const QStringList aside = QDir(home.storeFolder()).entryList({"*.damaged-*"}, QDir::Files);
+        ASSERT_EQ(aside.size(), 1);
+        ASSERT_TRUE(damage);
+        EXPECT_EQ(damage->file, path);
+        EXPECT_EQ(damage->keptAs, home.storeFolder() + u'/' + aside.first());
+        EXPECT_EQ(ReadFile(damage->keptAs), damaged);
+        EXPECT_EQ(
+            std::tuple(damage->services, damage->settings, damage->unreadableLines, damage->firstProblem),
+            std::tuple(2, 0, 3, QString("not valid UTF-8")));
+        // The file now holds what could be read, and is no longer damaged: said once, kept aside once.
+        EXPECT_FALSE(ParseStore(ReadFile(path)).damaged);
+        EXPECT_EQ(DumpFromAnotherProcess()->size(), read.size() + (first == First::Save));
+        EXPECT_EQ(TakeStoreDamage(App), std::nullopt);
+        ASSERT_TRUE(Save("newer", "10.0.0.4:22"));
+        EXPECT_EQ(QDir(home.storeFolder()).entryList({"*.damaged-*"}, QDir::Files).size(), 1);
+    }
 }
 
 TEST(Store, ChangesThatCannotBeMadeDurableAreReportedAndLoseNothing) {
