@@ -2,6 +2,7 @@
 
 #include "core/StoreFile.h"
 #include "core/StoreFormat.h"
+#include "core/StoreNames.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -11,16 +12,21 @@
 #include <QLockFile>
 #include <QMutex>
 #include <QSaveFile>
+#include <QSet>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QtDebug>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -60,8 +66,8 @@ struct FileStamp {
 struct CachedFile {
     bool loaded = false;
     FileStamp stamp;
-    StoreDocument document;
-    bool damaged = false;
+    QByteArray bytes; // the file's contents that `content` was read from (or written as)
+    ParsedStore content;
     bool unreadable = false; // there is a file, but it could not be read: never write over it
 };
 
@@ -70,6 +76,12 @@ QHash<QString, CachedFile> g_cache; // by file path
 QString g_lastError;
 std::chrono::milliseconds g_lockTimeout{5000};
 constexpr std::chrono::milliseconds kStaleLockTime{2000};
+// The longest pause of a writer that waits for the lock before it looks again.
+constexpr std::chrono::microseconds kLockPollCeiling{1000};
+// Damaged files this process kept aside and has not yet reported, and those it has reported, by path:
+// each is reported once.
+QHash<QString, StoreDamage> g_damage;
+QSet<QString> g_damageReported;
 
 // The folded application name, with everything but [a-z0-9_-] percent-encoded, so that any name
 // gives one safe file name and names differing only in case share a file.
@@ -86,43 +98,56 @@ QString FileNameFor(const QString& appName) {
     return name + QStringLiteral(".conf");
 }
 
-// The file as it is on disk now; re-read only when its stamp changed since the last look.
-CachedFile& Current(const QString& path) {
+// Reads the file as it is on disk now, whatever the stamp says. Only the parsing is saved when the
+// bytes are exactly those of the version in the cache.
+CachedFile& Reload(const QString& path) {
     CachedFile& cached = g_cache[path];
-    const FileStamp now = FileStamp::OfPath(path);
-    if (cached.loaded && cached.stamp == now)
-        return cached;
-
-    cached = CachedFile{};
+    CachedFile before = std::exchange(cached, CachedFile{});
     cached.loaded = true;
-    if (!now.exists)
-        return cached;
-    // A file we cannot read gives every lookup its default.
+    // An absent file is an empty store; one that cannot be read gives every lookup its default.
     QFile file(path);
     struct stat st {};
-    if (!file.open(QIODevice::ReadOnly) || ::fstat(file.handle(), &st) != 0) {
+    if (!file.open(QIODevice::ReadOnly)) {
+        cached.unreadable = file.exists();
+        return cached;
+    }
+    if (::fstat(file.handle(), &st) != 0) {
         cached.unreadable = true;
         return cached;
     }
     cached.stamp = FileStamp::Of(st); // the version actually read, even if replaced meanwhile
-    const QByteArray bytes = file.readAll();
+    cached.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        cached.unreadable = true;
+        cached = CachedFile{};
+        cached.loaded = cached.unreadable = true;
         return cached;
     }
-    const ParsedStore parsed = ParseStore(bytes);
-    cached.document = parsed.document;
-    cached.damaged = parsed.damaged;
-    if (parsed.damaged)
+    if (before.loaded && !before.unreadable && before.bytes == cached.bytes) {
+        cached.content = std::move(before.content);
+        return cached;
+    }
+    cached.content = ParseStore(cached.bytes);
+    if (cached.content.damaged)
         qWarning().noquote() << QStringLiteral("Settings store %1 is damaged (%2); reading what can be read")
-                                    .arg(path, parsed.firstProblem);
+                                    .arg(path, cached.content.firstProblem);
     return cached;
+}
+
+// For readers only: the file re-read when its stamp changed since the last look. The stamp cannot
+// tell apart every two versions (a rename reuses inode numbers, and two writes within one clock
+// tick share their times), so a reader may briefly see the version before; a writer never starts
+// from this (see Modify).
+CachedFile& Current(const QString& path) {
+    CachedFile& cached = g_cache[path];
+    if (cached.loaded && cached.stamp == FileStamp::OfPath(path))
+        return cached;
+    return Reload(path);
 }
 
 const StoreSection* FindSection(const QString& appName, const QString& section) {
     if (appName.isEmpty())
         return nullptr;
-    return Current(StoreFile::PathFor(appName)).document.section(section);
+    return Current(StoreFile::PathFor(appName)).content.document.section(section);
 }
 
 bool Fail(const QString& reason) {
@@ -151,6 +176,76 @@ bool KeepAside(const QString& path, QString& keptAs) {
     return QFile::copy(path, keptAs);
 }
 
+// Writes all the bytes, or says why not. QFile reports a write that stops part way (a disk that
+// fills up during it) as a short count with no reason, so the bytes go through write(2) here.
+std::optional<QString> WriteAll(int fd, QByteArrayView bytes) {
+    while (!bytes.isEmpty()) {
+        const ssize_t written = ::write(fd, bytes.data(), static_cast<size_t>(bytes.size()));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return QString::fromLocal8Bit(std::strerror(written < 0 ? errno : EIO));
+        bytes = bytes.sliced(written);
+    }
+    return std::nullopt;
+}
+
+// Waiters for the lock queue on the store's folder (flock, which the system frees when a waiter
+// dies), and only the one at the head looks at the lock file. Without the queue a writer that has
+// just let go of the lock would take it again at once, ahead of others that have been waiting, and
+// a burst of saves could keep them out for their whole wait.
+class LockQueue {
+public:
+    explicit LockQueue(const QString& folder)
+        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ~LockQueue() { Leave(); }
+    LockQueue(const LockQueue&) = delete;
+    LockQueue& operator=(const LockQueue&) = delete;
+
+    // True when this writer is at the head. A folder that cannot be locked has no queue, and then
+    // every waiter is at the head.
+    bool TryHead() {
+        if (m_fd < 0 || m_head)
+            return true;
+        m_head = ::flock(m_fd, LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR);
+        return m_head;
+    }
+    void Leave() {
+        if (m_fd >= 0)
+            ::close(m_fd); // also leaves the head
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+    bool m_head = false;
+};
+
+// Takes the store's lock, waiting up to the lock time-out for other writers. QLockFile's own wait
+// sleeps up to seconds between looks, and can miss a lock that others hold only briefly for the
+// whole time-out, so the waiting is done here, with short pauses.
+bool TakeLock(QLockFile& lock, const QString& folder) {
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + g_lockTimeout;
+    LockQueue queue(folder);
+    microseconds pause{50};
+    while (true) {
+        if (queue.TryHead()) {
+            if (lock.tryLock(0)) {
+                queue.Leave(); // the next waiter may look at the lock file while this one writes
+                return true;
+            }
+            if (lock.error() != QLockFile::LockFailedError)
+                return false;
+        }
+        const auto left = duration_cast<microseconds>(deadline - steady_clock::now());
+        if (left <= microseconds::zero())
+            return lock.tryLock(0); // a last look, also for a waiter that never reached the head
+        std::this_thread::sleep_for(std::min(pause, left));
+        pause = std::min(pause * 2, microseconds(kLockPollCeiling));
+    }
+}
+
 void SyncFolder(const QString& folder) {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -159,9 +254,27 @@ void SyncFolder(const QString& folder) {
     }
 }
 
-// One change, durable or reported: lock against other processes, start from what is on disk,
-// apply, write a new file and rename it into place. `change` returns false when nothing changed.
-bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& change) {
+StoreDamage DamageOf(const QString& path, const ParsedStore& read) {
+    StoreDamage damage;
+    damage.file = path;
+    const auto count = [&read](const QString& name) {
+        const StoreSection* section = read.document.section(name);
+        return section ? section->entries().size() : 0;
+    };
+    damage.services = count(StoreNames::Services);
+    damage.settings = count(StoreNames::Settings);
+    damage.unreadableLines = read.skippedLines;
+    damage.firstProblem = read.firstProblem;
+    return damage;
+}
+
+enum class Rewrite { WhenChanged, AlsoWhenDamaged };
+
+// One change, durable or reported: lock against other processes, start from the file as it is on
+// disk, apply, write a new file and rename it into place. `change` returns false when nothing
+// changed; then nothing is written, unless a damaged file is to be replaced by what could be read.
+bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& change,
+            Rewrite rewrite = Rewrite::WhenChanged) {
     if (appName.isEmpty())
         return Fail(QStringLiteral("no application name was given"));
     const QString folder = StoreFile::Folder();
@@ -175,7 +288,7 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
     // (QLockFile never removes a lock another process still holds with flock), so a short stale
     // time only frees abandoned locks, and does so before this writer gives up waiting.
     lock.setStaleLockTime(std::min(kStaleLockTime, g_lockTimeout / 2));
-    if (!lock.tryLock(static_cast<int>(g_lockTimeout.count()))) {
+    if (!TakeLock(lock, folder)) {
         switch (lock.error()) {
         case QLockFile::LockFailedError:
             return Fail(QStringLiteral("the settings file %1 is in use by another program").arg(path));
@@ -190,32 +303,39 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
         }
     }
 
-    CachedFile& current = Current(path);
+    // Under the lock nobody else writes, so this read is the version the change must build on; the
+    // cache is not trusted here, as it could hold a version another process has since replaced.
+    CachedFile& current = Reload(path);
     if (current.unreadable)
         return Fail(QStringLiteral("the settings file %1 could not be read").arg(path));
-    StoreDocument document = current.document;
-    if (!change(document)) {
+    StoreDocument document = current.content.document;
+    const bool damaged = current.content.damaged;
+    if (!change(document) && !(damaged && rewrite == Rewrite::AlsoWhenDamaged)) {
         g_lastError.clear();
         return true;
     }
 
-    if (current.damaged) {
+    if (damaged) {
         QString keptAs;
         if (!KeepAside(path, keptAs))
             return Fail(QStringLiteral("the damaged settings file %1 could not be kept aside").arg(path));
         qWarning().noquote() << "Settings store: damaged file kept as" << keptAs;
+        if (!g_damage.contains(path) && !g_damageReported.contains(path)) {
+            StoreDamage& damage = g_damage[path] = DamageOf(path, current.content);
+            damage.keptAs = keptAs;
+        }
     }
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Fail(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
     ::fchmod(file.handle(), S_IRUSR | S_IWUSR);
-    const QByteArray bytes = SerialiseStore(document);
     // commit() renames the new file into place even when flushing its buffered bytes failed (a
     // full disk), which would replace the store with an empty file. So the bytes are written out and
     // synced here first; on any failure the unfinished file is discarded and the old one stays.
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return Fail(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
+    const QByteArray bytes = SerialiseStore(document);
+    if (const auto failure = WriteAll(file.handle(), bytes))
+        return Fail(QStringLiteral("%1 could not be written: %2").arg(path, *failure));
     if (::fsync(file.handle()) != 0)
         return Fail(QStringLiteral("%1 could not be written: %2")
                         .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
@@ -223,8 +343,9 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
         return Fail(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
     SyncFolder(folder);
 
-    current.document = std::move(document);
-    current.damaged = false;
+    current.bytes = bytes;
+    current.content = ParsedStore{};
+    current.content.document = std::move(document);
     current.stamp = FileStamp::OfPath(path);
     g_lastError.clear();
     return true;
@@ -275,6 +396,32 @@ std::optional<QList<QPair<QString, QString>>> GetAllSettings(const QString& appN
     if (!found || found->isEmpty())
         return std::nullopt;
     return found->entries();
+}
+
+std::optional<StoreDamage> TakeStoreDamage(const QString& appName) {
+    QMutexLocker locker(&g_mutex);
+    if (appName.isEmpty())
+        return std::nullopt;
+    const QString path = StoreFile::PathFor(appName);
+    if (g_damageReported.contains(path))
+        return std::nullopt;
+    const CachedFile& current = Current(path);
+    // Kept aside now rather than at the next change, so that the user can be told where it is.
+    if (!g_damage.contains(path) && current.content.damaged) {
+        const StoreDamage read = DamageOf(path, current.content);
+        const QString lastError = g_lastError;
+        const bool repaired = Modify(
+            appName, [](StoreDocument&) { return false; }, Rewrite::AlsoWhenDamaged);
+        if (!repaired && !g_damage.contains(path)) {
+            StoreDamage& damage = g_damage[path] = read;
+            damage.failure = g_lastError;
+        }
+        g_lastError = lastError; // the outcome of the last change, not of this repair
+    }
+    if (!g_damage.contains(path))
+        return std::nullopt;
+    g_damageReported.insert(path);
+    return g_damage.take(path);
 }
 
 QString LastStoreError() {

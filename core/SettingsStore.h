@@ -18,3 +18,18 @@ std::optional<QList<QPair<QString, QString>>> GetAllSettings(const QString& appN
 
 // Why the last SaveSetting or DeleteSetting of this process failed, in words for a message box.
 QString LastStoreError();
+
+// A store file that was found damaged: what could be read from it, and where the damaged file
+// was kept aside before it was replaced by what could be read.
+struct StoreDamage {
+    QString file;           // the store file, full path
+    QString keptAs;         // the copy kept aside, full path; empty when it could not be made
+    QString failure;        // why it could not be kept aside
+    qsizetype services = 0; // entries read from the Services section
+    qsizetype settings = 0; // entries read from the Settings section
+    int unreadableLines = 0;
+    QString firstProblem; // what made the file damaged first, for example "line 3: ..."
+};
+// Says once that the application's store was found damaged, keeping the damaged file aside now
+// if no write has done so yet; nullopt when it was not damaged or this was already said.
+std::optional<StoreDamage> TakeStoreDamage(const QString& appName);

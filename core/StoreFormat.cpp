@@ -14,7 +14,10 @@
 //
 // Lines beginning with '#' are comments; lines holding only blanks are ignored. "[name]" opens a section.
 // Every other line is one entry: the key runs up to the first '=' that is not escaped, the value is the rest
-// of the line. Nothing is trimmed. Inside names and values a backslash starts an escape:
+// of the line. Blanks (spaces and tabs) that are not escaped mean nothing around a line, around the '=' and
+// at the ends of a key or value, so "  Timeout = 5" is Timeout=5: people edit this file by hand, and the
+// writer escapes every blank at the ends of a text, so nothing it wrote changes meaning. Blanks inside the
+// brackets of a section line are part of the name. Inside names and values a backslash starts an escape:
 //   \\ backslash    \n line feed    \r carriage return    \t tab
 //   \s blank (written only at the start or end of a text, where it would be invisible)
 //   \= '=' (in keys)    \] ']' (in section names)    \# '#' and \[ '[' (first character of a key)
@@ -25,8 +28,8 @@
 // A file is damaged when its bytes are not valid UTF-8, when it holds a NUL byte, or when a line
 // is none of the forms above: no unescaped '=', a "[" line that does not end in an unescaped "]",
 // an unknown escape, or an entry outside a readable section. Readers take every line they can and
-// skip the rest; the next write keeps the damaged file aside, as <file>.damaged-<UTC time>, before
-// replacing it.
+// skip the rest; the next write (or start-up, which tells the user) keeps the damaged file aside, as
+// <file>.damaged-<UTC time>, before replacing it.
 #include "core/StoreFormat.h"
 
 #include <QStringDecoder>
@@ -127,6 +130,18 @@ std::optional<char16_t> PlainFor(char16_t letter) {
 
 enum class TextKind { SectionName, Key, Value };
 
+bool IsBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+
+QStringView TrimBlanks(QStringView text) {
+    while (!text.isEmpty() && IsBlank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && IsBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
 bool NeedsCodeEscape(const QString& text, qsizetype i) {
     const char16_t c = text[i].unicode();
     if (c < 0x20 || c == 0x7f)
@@ -180,16 +195,30 @@ std::optional<char16_t> HexCode(QStringView digits) {
     return code;
 }
 
+enum class Blanks { Keep, Trim };
+
 // Reads an escaped text from `line` starting at `pos` up to the first unescaped `stop` character
 // (or the end when stop is null). Leaves `pos` on the stop character. nullopt on a bad escape.
-std::optional<QString> ReadEscaped(QStringView line, qsizetype& pos, QChar stop) {
+// With Blanks::Trim, blanks that are not escaped are dropped from both ends of the text.
+std::optional<QString> ReadEscaped(QStringView line, qsizetype& pos, QChar stop, Blanks blanks) {
     QString out;
+    if (blanks == Blanks::Trim)
+        while (pos < line.size() && IsBlank(line[pos]))
+            ++pos;
+    qsizetype kept = 0; // how much of `out` ends with something other than an unescaped blank
+    auto finish = [&] {
+        if (blanks == Blanks::Trim)
+            out.truncate(kept);
+        return out;
+    };
     while (pos < line.size()) {
         const QChar c = line[pos];
         if (!stop.isNull() && c == stop)
-            return out;
+            return finish();
         if (c != u'\\') {
             out += c;
+            if (!IsBlank(c))
+                kept = out.size();
             ++pos;
             continue;
         }
@@ -197,6 +226,7 @@ std::optional<QString> ReadEscaped(QStringView line, qsizetype& pos, QChar stop)
             return std::nullopt;
         const QChar e = line[pos + 1];
         pos += 2;
+        kept = out.size() + 1; // every escape yields one character, kept even when it is a blank
         if (const auto plain = PlainFor(e.unicode())) {
             out += QChar(*plain);
             continue;
@@ -222,7 +252,7 @@ std::optional<QString> ReadEscaped(QStringView line, qsizetype& pos, QChar stop)
     }
     if (!stop.isNull())
         return std::nullopt; // the stop character never came
-    return out;
+    return finish();
 }
 
 } // namespace
@@ -254,8 +284,9 @@ ParsedStore ParseStore(QByteArrayView bytes) {
         ++lineNumber;
         if (line.endsWith(u'\r'))
             line.chop(1); // written elsewhere with CR LF line ends
-        if (line.trimmed().isEmpty() || line.startsWith(u'#'))
-            continue; // blank lines may carry stray spaces from a hand edit
+        line = TrimBlanks(line);
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
 
         auto skip = [&](const char* why) {
             ++result.skippedLines;
@@ -267,7 +298,7 @@ ParsedStore ParseStore(QByteArrayView bytes) {
         }
         if (line.startsWith(u'[')) {
             qsizetype pos = 1;
-            const auto name = ReadEscaped(line, pos, u']');
+            const auto name = ReadEscaped(line, pos, u']', Blanks::Keep);
             if (!name || pos != line.size() - 1) {
                 skip("unreadable section line");
                 current = nullptr; // its entries must not land in the section before it
@@ -277,13 +308,13 @@ ParsedStore ParseStore(QByteArrayView bytes) {
             continue;
         }
         qsizetype pos = 0;
-        const auto key = ReadEscaped(line, pos, u'=');
+        const auto key = ReadEscaped(line, pos, u'=', Blanks::Trim);
         if (!key) {
             skip("no '=' or a bad escape in the key");
             continue;
         }
         ++pos; // past '='
-        const auto value = ReadEscaped(line, pos, QChar());
+        const auto value = ReadEscaped(line, pos, QChar(), Blanks::Trim);
         if (!value) {
             skip("bad escape in the value");
             continue;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/SettingsStore.h"
+
 #include <QString>
 
 // Texts the user sees in more than one place. Kept here so every window says exactly the same.
@@ -17,5 +19,25 @@ inline QString ServiceSaved(const QString& host, const QString& valueReadBack) {
 // A change the store could not make durable is never reported as saved.
 inline QString StoreWriteFailed(const QString& reason) {
     return QStringLiteral("The change could not be saved: ") + reason;
+}
+// Shown once at start-up when the store file was found damaged.
+inline QString StoreDamaged(const StoreDamage& damage) {
+    const auto count = [](qsizetype n, const char* what) {
+        return QStringLiteral("%1 %2%3")
+            .arg(n)
+            .arg(QLatin1StringView(what))
+            .arg(QLatin1StringView(n == 1 ? "" : "s"));
+    };
+    QString text =
+        QStringLiteral("The settings file %1 was damaged (%2).\n").arg(damage.file, damage.firstProblem) +
+        QStringLiteral("The program goes on with what could be read from it: %1 and %2")
+            .arg(count(damage.services, "service"), count(damage.settings, "setting"));
+    if (damage.unreadableLines > 0)
+        text += QStringLiteral("; %1 could not be read").arg(count(damage.unreadableLines, "line"));
+    text += QStringLiteral(".\n");
+    if (damage.keptAs.isEmpty())
+        return text + QStringLiteral("The damaged file could not be kept aside (%1); it is left as it is.")
+                          .arg(damage.failure);
+    return text + QStringLiteral("A copy of the damaged file was kept as:\n%1").arg(damage.keptAs);
 }
 } // namespace Texts

@@ -145,6 +145,8 @@ protected:
         for (const auto& [key, value] : m_before)
             ASSERT_TRUE(SaveSetting(App, Services, key, value));
         ASSERT_TRUE(SaveSetting(App, StoreNames::Settings, StoreNames::Timeout, QStringLiteral("10")));
+        // Larger than what a file write buffers, so that a write can stop part way through.
+        ASSERT_TRUE(SaveSetting(App, StoreNames::Settings, QStringLiteral("Note"), QString(24000, u'x')));
     }
     void TearDown() override {
         if (m_mounted)
@@ -183,8 +185,9 @@ TEST_F(FullDisk, FailedWritesAreReportedAndEverythingSavedBeforeStays) {
     const std::function<bool()> writes[] = {
         [] { return SaveSetting(App, Services, QStringLiteral("late"), QStringLiteral("1.2.3.4:5")); },
         [] { return DeleteSetting(App, Services, QStringLiteral("k1")); }};
-    // No room even for the lock file; then room for the lock file but not for the new store file.
-    for (const int freePages : {0, 1}) {
+    // No room even for the lock file; room for the lock file but not for the new store file; room for
+    // the lock file and part of the new store file. Each failure names its cause.
+    for (const int freePages : {0, 1, 3}) {
         FillLeaving(freePages);
         for (const auto& write : writes) {
             EXPECT_FALSE(write()) << freePages;

@@ -212,6 +212,30 @@ TEST_F(Lifecycle, FirstStartSeedsTheStoreAsksAndWaitsInTheTray) {
     EXPECT_TRUE(w.schedule().Timer1().isActive());
 }
 
+TEST_F(Lifecycle, DamagedStoreIsReportedBeforeTheFirstCheck) {
+    const QString path = home.storeFolder() + "/vantrel.conf";
+    ASSERT_TRUE(QDir().mkpath(home.storeFolder()));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("[Settings]\nTimeout=10\nnot an entry\n") > 0);
+    file.close();
+    frmMain& w = Make();
+    MessageBox::setNextAnswer(MessageBox::Answer::Ok);
+    MessageBox::setNextAnswer(MessageBox::Answer::No);
+    w.Form_Load();
+    const QStringList aside = QDir(home.storeFolder()).entryList({"vantrel.conf.damaged-*"}, QDir::Files);
+    ASSERT_EQ(aside.size(), 1);
+    // The question about services comes from the first check, so the report came before it.
+    EXPECT_EQ(
+        TextsOf(MessageBox::takeRecords()).mid(0, 2),
+        QStringList({"The settings file " + path +
+                         " was damaged (line 3: no '=' or a bad escape in the key).\n"
+                         "The program goes on with what could be read from it: 0 services and 1 setting; "
+                         "1 line could not be read.\nA copy of the damaged file was kept as:\n" +
+                         home.storeFolder() + "/" + aside.first(),
+                     "No services to be monitored have been defined\r\nWould you like to define one now?"}));
+    EXPECT_EQ(Stored(StoreNames::Settings, StoreNames::Timeout), "10");
+}
+
 TEST_F(Lifecycle, StoredSizeIsRestored) {
     Store(StoreNames::Settings, StoreNames::MainFormHeight, "7200");
     Store(StoreNames::Settings, StoreNames::MainFormWidth, "6000");

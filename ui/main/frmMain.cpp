@@ -206,6 +206,9 @@ void frmMain::Form_Load() {
     lblHyperlink->setCursor(LoadCursorResource(QStringLiteral("Hyperlink")));
     // The readers fall back to the same defaults, so a store that refuses the seeds loses nothing.
     SeedCheckSettings();
+    // Told before the first check, so the user knows why services or settings may be missing.
+    if (const auto damage = TakeStoreDamage(StoreNames::App))
+        MessageBox::inform(this, Texts::StoreDamaged(*damage));
 
     m_tray.SetTrayImageToStatus();
     m_tray.SetTrayToolTip(StartupToolTip);
