@@ -1,5 +1,7 @@
 #include "ui/common/MessageBox.h"
 
+#include <QApplication>
+#include <QGridLayout>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QQueue>
@@ -25,6 +27,12 @@ TestState& testState() {
 MessageBox::Answer defaultAnswer(MessageBox::Buttons buttons) {
     return buttons == MessageBox::Buttons::YesNo ? MessageBox::Answer::Yes : MessageBox::Answer::Ok;
 }
+
+// Room for the title in the box's own layout, from which the box takes its size when it opens.
+class TitleRoom : public QSpacerItem {
+public:
+    using QSpacerItem::QSpacerItem;
+};
 
 QMessageBox::Icon toQtIcon(MessageBox::Icon icon) {
     switch (icon) {
@@ -52,24 +60,52 @@ MessageBox::Answer MessageBox::show(QWidget* parent, const QString& text, Button
         return defaultAnswer(buttons);
     }
 
-    QMessageBox box(parent);
-    box.setWindowTitle(title);
-    box.setTextFormat(Qt::PlainText); // user-typed host names must never be read as markup
-    box.setText(text);
-    box.setIcon(toQtIcon(icon));
-    if (buttons == Buttons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-    } else {
-        box.setStandardButtons(QMessageBox::Ok);
-        box.setDefaultButton(QMessageBox::Ok);
-    }
+    const std::unique_ptr<QMessageBox> box = build(parent, {text, title, buttons, icon});
     qCInfo(lcMessage) << "shown" << title << text << (buttons == Buttons::YesNo ? "YesNo" : "Ok");
-    const int result = box.exec();
+    const int result = box->exec();
     const Answer answer =
         buttons == Buttons::Ok ? Answer::Ok : (result == QMessageBox::Yes ? Answer::Yes : Answer::No);
     qCInfo(lcMessage) << "answered" << (answer == Answer::Ok ? "Ok" : answer == Answer::Yes ? "Yes" : "No");
     return answer;
+}
+
+std::unique_ptr<QMessageBox> MessageBox::build(QWidget* parent, const Record& record) {
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setWindowTitle(record.title);
+    box->setTextFormat(Qt::PlainText); // user-typed host names must never be read as markup
+    box->setText(record.text);
+    box->setIcon(toQtIcon(record.icon));
+    if (record.buttons == Buttons::YesNo) {
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton(QMessageBox::Yes);
+    } else {
+        box->setStandardButtons(QMessageBox::Ok);
+        box->setDefaultButton(QMessageBox::Ok);
+    }
+    FitTitle(*box);
+    return box;
+}
+
+void MessageBox::FitTitle(QMessageBox& box) {
+    // The window manager draws the title in a font of its own, not known here: taken as the
+    // application's font in bold, with room for the window's icon and three buttons, each as wide as
+    // a title bar is high.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const int width = metrics.horizontalAdvance(box.windowTitle()) + 4 * (metrics.height() + 10);
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    for (int i = 0; i < grid->count(); ++i) {
+        if (auto* room = dynamic_cast<TitleRoom*>(grid->itemAt(i))) {
+            room->changeSize(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
+            grid->invalidate();
+            return;
+        }
+    }
+    grid->addItem(new TitleRoom(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
 }
 
 void MessageBox::enableTestMode() { testState().enabled = true; }

@@ -5,7 +5,9 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <memory>
 
+class QMessageBox;
 class QWidget;
 
 // Every message box of the program goes through here, so tests can read what was asked and answer
@@ -31,6 +33,11 @@ public:
     static bool askYesNo(QWidget* parent, const QString& text, const QString& title = Texts::AppTitle) {
         return show(parent, text, Buttons::YesNo, Icon::None, title) == Answer::Yes;
     }
+    // The real box as show() opens it, not yet shown (also in test mode, so tests can measure it).
+    static std::unique_ptr<QMessageBox> build(QWidget* parent, const Record& record);
+    // Makes the box at least as wide as its title needs, so the window manager does not cut the title.
+    // Call it last, after text, icon and buttons are set: setting those lays the box out anew.
+    static void FitTitle(QMessageBox& box);
 
     // --- test mode ---
     // In test mode no dialog is shown: each box is recorded and answered from the queue, or by the
