@@ -1,8 +1,17 @@
 #pragma once
 
+#include "monitor/CheckCycle.h"
 #include "monitor/CheckHost.h"
 
+#include <QCoreApplication>
 #include <QString>
+
+// One whole cycle: the probes that must wait are answered by the event loop.
+inline void RunCycle(CheckCycle& cycle, const CheckState& state) {
+    cycle.CheckServices(true);
+    while (state.blnCheckInProgress)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 // The main window and its tray icon reduced to what a benchmark needs: nothing is shown, every
 // question is answered No, and the tooltip is kept so the cycle can read it back.

@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
     std::vector<std::pair<int, long>> rssTrail;
     const auto runCycle = [&] {
         const auto started = std::chrono::steady_clock::now();
-        cycle.CheckServices(true);
+        RunCycle(cycle, state);
         seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         if (state.UpCount != o.open || state.ServiceCount != total)
             ++wrongCounts;

@@ -9,8 +9,10 @@
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <memory>
 #include <mutex>
@@ -73,14 +75,42 @@ bool PollReady(int fd, short events, int timeoutMs) {
     return rc == 1 && entry.revents != 0;
 }
 
-// One name lookup on a worker thread. The worker and the waiting caller share this; whichever lets
-// go last closes the pipe, so a lookup abandoned at its time-out still leaves no descriptor behind
-// once the resolver returns.
+// The system's resolver: the first IPv4 address of the name, or an empty text. Blanks around a
+// name carry no meaning; names outside ASCII go in their ASCII-compatible form.
+QString SystemResolve(const QString& name) {
+    const QString trimmed = name.trimmed();
+    bool ascii = true;
+    for (QChar c : trimmed)
+        ascii = ascii && c.unicode() < 0x80;
+    const QByteArray host = ascii ? trimmed.toLatin1() : QUrl::toAce(trimmed);
+    if (host.isEmpty() || host.contains('\0'))
+        return {};
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* list = nullptr;
+    if (::getaddrinfo(host.constData(), nullptr, &hints, &list) != 0)
+        return {};
+    QString found;
+    for (addrinfo* entry = list; entry && found.isEmpty(); entry = entry->ai_next)
+        if (entry->ai_family == AF_INET && entry->ai_addr)
+            found = DottedText(reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr);
+    ::freeaddrinfo(list);
+    return found;
+}
+
+std::mutex g_resolverMutex;
+SocketControl::Resolver g_resolver; // empty: the system's
+
+// One name lookup on a worker thread. The worker and the control share this; whichever lets go
+// last closes the pipe, so a lookup abandoned at its time-out leaves no descriptor behind once the
+// resolver returns.
 struct LookupJob {
     int pipe[2] = {-1, -1};
-    std::string host;
+    QString name;
+    SocketControl::Resolver resolve;
     std::mutex mutex;
-    std::optional<in_addr> result;
+    QString result;
 
     ~LookupJob() {
         for (int fd : pipe)
@@ -89,37 +119,15 @@ struct LookupJob {
     }
 
     void Run() {
-        addrinfo hints{};
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* list = nullptr;
-        if (::getaddrinfo(host.c_str(), nullptr, &hints, &list) == 0) {
-            for (addrinfo* entry = list; entry; entry = entry->ai_next) {
-                if (entry->ai_family == AF_INET && entry->ai_addr) {
-                    std::lock_guard lock(mutex);
-                    result = reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr;
-                    break;
-                }
-            }
-            ::freeaddrinfo(list);
+        const QString found = resolve ? resolve(name) : SystemResolve(name);
+        {
+            std::lock_guard lock(mutex);
+            result = found;
         }
         const char done = 1;
         [[maybe_unused]] const auto written = ::write(pipe[1], &done, 1);
     }
 };
-
-// The text handed to the resolver: blanks around a name carry no meaning; names outside ASCII go
-// in their ASCII-compatible form. Empty when there is nothing that could be looked up.
-std::string ResolverName(const QString& name) {
-    const QString trimmed = name.trimmed();
-    bool ascii = true;
-    for (QChar c : trimmed)
-        ascii = ascii && c.unicode() < 0x80;
-    const QByteArray encoded = ascii ? trimmed.toLatin1() : QUrl::toAce(trimmed);
-    if (encoded.contains('\0'))
-        return {};
-    return encoded.toStdString();
-}
 
 } // namespace
 
@@ -130,20 +138,34 @@ struct SocketControl::Private {
     quint16 peerPort = 0;
     qint16 connectTimeoutMs = DefaultConnectTimeoutMs;
     int fd = -1; // an established connection, or -1
+
+    // The wait under way, if any.
     bool busy = false;
-    bool aborted = false;
-    QEventLoop* loop = nullptr;
+    int waitFd = -1;
+    bool waitForWriting = false;
+    std::chrono::steady_clock::time_point deadline;
+    std::function<void(bool)> settle;
+    std::function<void()> done;
+    QSocketNotifier* readNotifier = nullptr; // made when first needed, reused for every wait
+    QSocketNotifier* writeNotifier = nullptr;
+    QTimer* timer = nullptr;
+    QEventLoop* loop = nullptr; // a blocking call's
 };
 
 SocketControl::SocketControl(QObject* parent) : QObject(parent), d(new Private) {}
 
 SocketControl::~SocketControl() {
-    // A wait still in progress returns once control goes back to its loop; it notices that the
-    // control is gone and releases its own descriptor.
+    // A blocking call still waiting returns once control goes back to its loop; it notices that the
+    // control is gone and touches nothing.
     Abort();
     if (d->fd >= 0)
         ::close(d->fd);
     delete d;
+}
+
+void SocketControl::setResolver(Resolver resolver) {
+    std::lock_guard lock(g_resolverMutex);
+    g_resolver = std::move(resolver);
 }
 
 void SocketControl::setResolveOnAssign(bool value) {
@@ -154,36 +176,48 @@ bool SocketControl::ResolveOnAssign() const {
 }
 
 void SocketControl::setPeerName(const QString& name) {
-    d->peerName = name;
-    if (!d->resolveOnAssign)
-        return;
-    d->peerAddress.clear();
-    // A lookup asked for from inside another call's wait fails at once: the two would share one state.
-    if (d->busy)
-        return;
-    if (const auto literal = ParseDottedDecimal(name.trimmed())) {
-        d->peerAddress = DottedText(in_addr{*literal});
+    if (!d->resolveOnAssign || d->busy) {
+        // A lookup asked for from inside another call's wait fails at once: the two would share one state.
+        d->peerName = name;
+        if (d->resolveOnAssign)
+            d->peerAddress.clear();
         return;
     }
-    const std::string host = ResolverName(name);
-    if (host.empty())
-        return;
+    RunToEnd([this, name](std::function<void()> done) { BeginLookup(name, std::move(done)); });
+}
 
+void SocketControl::BeginLookup(const QString& name, std::function<void()> done) {
+    d->peerName = name;
+    d->peerAddress.clear();
+    if (d->busy || name.trimmed().isEmpty())
+        return done();
+    if (const auto literal = ParseDottedDecimal(name.trimmed())) {
+        d->peerAddress = DottedText(in_addr{*literal});
+        return done();
+    }
     auto job = std::make_shared<LookupJob>();
-    job->host = host;
+    job->name = name;
+    {
+        std::lock_guard lock(g_resolverMutex);
+        job->resolve = g_resolver;
+    }
     if (::pipe2(job->pipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
+        return done();
     try {
         std::thread([job] { job->Run(); }).detach();
     } catch (const std::system_error&) {
-        return; // no thread to be had: the name counts as not found
+        return done(); // no thread to be had: the name counts as not found
     }
-    // A late answer after a time-out or an abort is dropped: the call has already failed.
-    if (Wait(job->pipe[0], false, LookupTimeoutMs) != WaitOutcome::Ready)
-        return;
-    std::lock_guard lock(job->mutex);
-    if (job->result)
-        d->peerAddress = DottedText(*job->result);
+    Await(
+        job->pipe[0], false, LookupTimeoutMs,
+        [this, job](bool ready) {
+            if (!ready)
+                return; // a late answer after a time-out or an abort is dropped
+            std::lock_guard lock(job->mutex);
+            if (const auto address = ParseDottedDecimal(job->result))
+                d->peerAddress = DottedText(in_addr{*address});
+        },
+        std::move(done));
 }
 
 QString SocketControl::PeerName() const {
@@ -206,14 +240,20 @@ void SocketControl::setConnectTimeoutMs(qint16 timeoutMs) {
 void SocketControl::OpenConnection() {
     if (d->busy)
         return; // called from inside another call's wait: fails at once
+    RunToEnd([this](std::function<void()> done) { BeginConnect(std::move(done)); });
+}
+
+void SocketControl::BeginConnect(std::function<void()> done) {
+    if (d->busy)
+        return done();
     CloseConnection();
     const std::optional<in_addr_t> address = ParseDottedDecimal(d->peerAddress);
     if (!address || d->peerPort == 0)
-        return;
+        return done();
 
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return;
+        return done();
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
     peer.sin_port = htons(d->peerPort);
@@ -221,21 +261,27 @@ void SocketControl::OpenConnection() {
     bool established = ::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0;
     // EINTR leaves the connect going on in the background, exactly like EINPROGRESS.
     if (!established && (errno == EINPROGRESS || errno == EINTR)) {
-        const int timeoutMs = d->connectTimeoutMs > 0 ? d->connectTimeoutMs : DefaultConnectTimeoutMs;
-        // A near peer has often answered already; then no event loop needs to be set up.
-        const WaitOutcome outcome =
-            PollReady(fd, POLLOUT, 0) ? WaitOutcome::Ready : Wait(fd, true, timeoutMs);
-        if (outcome == WaitOutcome::ControlDestroyed) {
-            ::close(fd);
+        // A near peer has often answered already; then nothing needs to wait.
+        if (!PollReady(fd, POLLOUT, 0)) {
+            const int timeoutMs = d->connectTimeoutMs > 0 ? d->connectTimeoutMs : DefaultConnectTimeoutMs;
+            Await(
+                fd, true, timeoutMs,
+                [this, fd](bool ready) {
+                    if (ready && PendingSocketError(fd) == 0)
+                        d->fd = fd;
+                    else
+                        ::close(fd);
+                },
+                std::move(done));
             return;
         }
-        established = outcome == WaitOutcome::Ready && PendingSocketError(fd) == 0;
+        established = PendingSocketError(fd) == 0;
     }
-    if (!established) {
+    if (established)
+        d->fd = fd;
+    else
         ::close(fd);
-        return;
-    }
-    d->fd = fd;
+    done();
 }
 
 bool SocketControl::IsConnected() const {
@@ -253,38 +299,78 @@ bool SocketControl::IsBusy() const {
 }
 
 void SocketControl::Abort() {
-    if (!d->loop)
-        return;
-    d->aborted = true;
-    d->loop->quit();
+    if (d->busy)
+        Settle(false, true);
 }
 
-SocketControl::WaitOutcome SocketControl::Wait(int fd, bool forWriting, int timeoutMs) {
-    const short events = forWriting ? POLLOUT : POLLIN;
-    if (!QCoreApplication::instance()) // no event loop to wait in: nothing could repaint anyway
-        return PollReady(fd, events, timeoutMs) ? WaitOutcome::Ready : WaitOutcome::Failed;
+void SocketControl::Await(int fd, bool forWriting, int timeoutMs, std::function<void(bool ready)> settle,
+                          std::function<void()> done) {
+    d->busy = true;
+    d->waitFd = fd;
+    d->waitForWriting = forWriting;
+    d->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    d->settle = std::move(settle);
+    d->done = std::move(done);
+    if (!QCoreApplication::instance())
+        return; // no event loop to be told: only a blocking call can wait, and it polls
 
+    // Ask the descriptor itself rather than trusting which signal came: readiness may coincide with
+    // the time-out.
+    auto settleNow = [this] { Settle(PollReady(d->waitFd, d->waitForWriting ? POLLOUT : POLLIN, 0), false); };
+    QSocketNotifier*& notifier = forWriting ? d->writeNotifier : d->readNotifier;
+    if (!notifier) {
+        notifier = new QSocketNotifier(forWriting ? QSocketNotifier::Write : QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, settleNow);
+    }
+    if (!d->timer) {
+        d->timer = new QTimer(this);
+        d->timer->setSingleShot(true);
+        d->timer->setTimerType(Qt::PreciseTimer);
+        connect(d->timer, &QTimer::timeout, this, settleNow);
+    }
+    notifier->setSocket(fd);
+    notifier->setEnabled(true);
+    d->timer->start(timeoutMs);
+}
+
+void SocketControl::Settle(bool ready, bool aborted) {
+    if (!d->busy)
+        return;
+    for (QSocketNotifier* notifier : {d->readNotifier, d->writeNotifier})
+        if (notifier)
+            notifier->setEnabled(false);
+    if (d->timer)
+        d->timer->stop();
+    d->busy = false;
+    const auto settle = std::exchange(d->settle, {});
+    const auto done = std::exchange(d->done, {});
+    settle(ready);
+    if (d->loop)
+        d->loop->quit();
+    if (!aborted && done)
+        done(); // may end this control: nothing may follow
+}
+
+void SocketControl::RunToEnd(const std::function<void(std::function<void()>)>& begin) {
+    begin([] {});
+    if (!d->busy)
+        return; // answered at once, or refused
+    if (!QCoreApplication::instance()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            d->deadline - std::chrono::steady_clock::now());
+        Settle(
+            PollReady(d->waitFd, d->waitForWriting ? POLLOUT : POLLIN, std::max<int>(0, int(left.count()))),
+            false);
+        return;
+    }
     const QPointer<SocketControl> self(this);
     QEventLoop loop;
-    QSocketNotifier notifier(fd, forWriting ? QSocketNotifier::Write : QSocketNotifier::Read);
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    connect(&notifier, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-
-    d->busy = true;
-    d->aborted = false;
     d->loop = &loop;
-    timer.start(timeoutMs);
     loop.exec();
     if (!self)
-        return WaitOutcome::ControlDestroyed;
+        return; // the control ended during the wait
     d->loop = nullptr;
-    d->busy = false;
-    // Ask the descriptor itself rather than trusting which signal ended the loop: the loop may also
-    // have ended because the application is quitting, and readiness may coincide with the time-out.
-    if (d->aborted)
-        return WaitOutcome::Failed;
-    return PollReady(fd, events, 0) ? WaitOutcome::Ready : WaitOutcome::Failed;
+    // The loop also ends when the application quits; then the descriptor tells what it has.
+    if (d->busy)
+        Settle(PollReady(d->waitFd, d->waitForWriting ? POLLOUT : POLLIN, 0), false);
 }

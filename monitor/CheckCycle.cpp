@@ -3,28 +3,22 @@
 #include "core/SettingsStore.h"
 #include "core/SocketControl.h"
 #include "core/StoreNames.h"
-#include "core/clsConverter.h"
 #include "monitor/CheckSettings.h"
 #include "monitor/CycleLog.h"
 #include "monitor/CycleTexts.h"
 #include "monitor/LightRules.h"
 #include "monitor/ProbeService.h"
 
-#include <chrono>
-
 Q_LOGGING_CATEGORY(lcCycle, "vantrel.cycle", QtWarningMsg)
 
-namespace {
-constexpr int FlashCount = 10;
-}
-
 CheckCycle::CheckCycle(CheckState& state, CheckHost& host, TrayIndicator& tray, SocketControl& socket,
-                       const Clock& clock)
-    : m_state(state), m_host(host), m_tray(tray), m_socket(socket), m_clock(clock) {}
+                       const Clock& clock, QObject* parent)
+    : QObject(parent), m_state(state), m_host(host), m_tray(tray), m_socket(socket), m_clock(clock),
+      m_flash(tray) {}
 
 bool CheckCycle::CanStart() const {
-    // A question box or a probe waits in a local event loop, so ticks and clicks still arrive; a
-    // nested cycle would share the one socket and stack a second question.
+    // The no-services question waits in a local event loop, so ticks and clicks still arrive; a
+    // nested cycle would stack a second question. A manual check or lookup holds the one socket.
     return !m_state.blnCheckInProgress && !m_socket.IsBusy() && !m_state.blnExitRequested;
 }
 
@@ -39,6 +33,7 @@ void CheckCycle::CheckServices(bool blnSilent) {
         return;
     }
     qCInfo(lcCycle) << "cycle start" << (blnSilent ? "silent" : "interactive");
+    m_flash.Stop();
 
     m_state.TimeoutMs = ReadTimeoutMs();
     m_state.AlarmEnabled = ReadAlarmEnabled();
@@ -63,27 +58,17 @@ void CheckCycle::CheckServices(bool blnSilent) {
         qCInfo(lcCycle) << "result no services";
         if (!blnSilent)
             AskToDefineServices();
-        m_state.blnCheckInProgress = false;
-        m_host.UnlockCommands();
+        End();
         return;
     }
 
-    ProbeAll(*m_state.ServiceList);
-    if (m_state.blnExitRequested) {
-        // The program is ending: the tray and the board may already be gone, so leave them alone.
-        qCInfo(lcCycle) << "result stopped: exit requested";
-        m_state.CurrentServiceIndex = -1;
-        m_host.UnlockCommands();
-        m_state.blnCheckInProgress = false;
-        return;
-    }
-
-    ShowResult(static_cast<int>(m_state.ServiceList->size()));
-    m_host.UnlockCommands();
-    m_state.blnCheckInProgress = false;
-
-    if (m_host.IsMainWindowVisible())
-        m_host.DisplayServiceStatus();
+    const int count = static_cast<int>(m_state.ServiceList->size());
+    m_state.ServiceUp = QList<bool>(count, false);
+    m_state.ResponseTime = QList<float>(count, 0.0f);
+    m_converter.emplace();
+    m_next = 0;
+    m_probing = true;
+    ProbeNext();
 }
 
 void CheckCycle::AskToDefineServices() {
@@ -96,28 +81,79 @@ void CheckCycle::AskToDefineServices() {
         m_host.Inform(CycleTexts::NoServicesHint);
 }
 
-void CheckCycle::ProbeAll(const ServicePairs& services) {
-    const int count = static_cast<int>(services.size());
-    m_state.ServiceUp = QList<bool>(count, false);
-    m_state.ResponseTime = QList<float>(count, 0.0f);
-
-    const clsConverter Converter;
-    for (int i = 0; i < count; ++i) {
+// Probes in stored order. An answer that is there at once is taken in this loop; one that must be
+// waited for arrives later through RecordProbe, which goes on from there.
+void CheckCycle::ProbeNext() {
+    const ServicePairs& services = *m_state.ServiceList;
+    while (m_next < services.size()) {
         if (m_state.blnExitRequested)
-            return;
-        m_state.CurrentServiceIndex = static_cast<qint16>(i);
+            return Stop();
+        const int index = m_next++;
+        m_state.CurrentServiceIndex = static_cast<qint16>(index);
+        m_awaitingAnswer = true;
+        m_insideProbeLoop = true;
+        m_probeStarted = m_clock.Monotonic();
         // Only the stored value goes to the probe; the host name is the service's label.
-        const QString& value = services.at(i).second;
-        const auto started = m_clock.Monotonic();
-        const bool up = ProbeService(m_socket, Converter, m_state.TimeoutMs, value);
-        const auto elapsed = m_clock.Monotonic() - started;
-        // duration_cast floors a non-negative duration to whole milliseconds.
-        m_state.ResponseTime[i] =
-            static_cast<float>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
-        m_state.ServiceUp[i] = up;
-        if (up)
-            ++m_state.UpCount;
+        BeginProbeService(m_socket, *m_converter, m_state.TimeoutMs, services.at(index).second,
+                          [this, index](bool up) { RecordProbe(index, up); });
+        m_insideProbeLoop = false;
+        if (m_awaitingAnswer)
+            return;
     }
+    EndWithResult();
+}
+
+void CheckCycle::RecordProbe(int index, bool up) {
+    // The probe's own time: from its start to its answer, floored to whole milliseconds.
+    const auto elapsed = m_clock.Monotonic() - m_probeStarted;
+    m_state.ResponseTime[index] =
+        static_cast<float>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+    m_state.ServiceUp[index] = up;
+    if (up)
+        ++m_state.UpCount;
+    m_awaitingAnswer = false;
+    if (!m_insideProbeLoop)
+        ProbeNext();
+}
+
+void CheckCycle::EndWithResult() {
+    m_probing = false;
+    m_converter.reset();
+    ShowResult(static_cast<int>(m_state.ServiceList->size()));
+    End();
+}
+
+// Unlocks the window, and rebuilds the board when it shows (and again after a refresh).
+void CheckCycle::End() {
+    const bool rebuild = std::exchange(m_rebuildBoard, false);
+    m_host.UnlockCommands();
+    m_state.blnCheckInProgress = false;
+    if (!m_state.blnExitRequested) {
+        if (m_state.ServiceList && m_host.IsMainWindowVisible())
+            m_host.DisplayServiceStatus();
+        if (rebuild) {
+            m_host.ClearBoardRows();
+            m_host.DisplayServiceStatus();
+        }
+    }
+    emit finished();
+}
+
+void CheckCycle::Stop() {
+    m_flash.Abandon();
+    if (!m_probing)
+        return; // nothing waits; a question box in progress ends through its own return
+    // The program is ending: the tray and the board may already be gone, so leave them alone.
+    m_socket.Abort();
+    m_probing = false;
+    m_awaitingAnswer = false;
+    m_converter.reset();
+    qCInfo(lcCycle) << "result stopped: exit requested";
+    m_state.CurrentServiceIndex = -1;
+    m_rebuildBoard = false;
+    m_host.UnlockCommands();
+    m_state.blnCheckInProgress = false;
+    emit finished();
 }
 
 void CheckCycle::ShowResult(int serviceCount) {
@@ -132,17 +168,6 @@ void CheckCycle::ShowResult(int serviceCount) {
     m_state.CurrentLight = light;
     m_state.LastCheckTime = m_clock.Now();
 
-    if (m_tray.IsVisible() && m_state.CurrentLight < m_state.PreviousLight) {
-        for (int flash = 0; flash < FlashCount; ++flash) {
-            m_tray.SetTrayImageToLight(m_state.PreviousLight);
-            m_tray.Show();
-            m_tray.SetTrayImageToStatus();
-            m_tray.Show();
-        }
-        if (m_state.AlarmEnabled)
-            m_host.PlayAlarm();
-    }
-
     const int percent = PercentUpRounded(m_state.UpCount, serviceCount);
     if (m_tray.IsVisible()) {
         m_tray.SetTrayImageToStatus();
@@ -150,6 +175,12 @@ void CheckCycle::ShowResult(int serviceCount) {
         WriteToolTip(CycleTexts::Summary(m_state.UpCount, serviceCount, percent));
         m_state.FirstCheckPending = false;
         m_tray.Show();
+        // The summary is in place first, so the flash alternates over it and ends on the new light.
+        if (m_state.CurrentLight < m_state.PreviousLight) {
+            m_flash.Start(m_state.PreviousLight);
+            if (m_state.AlarmEnabled)
+                m_host.PlayAlarm();
+        }
     }
     qCInfo(lcCycle).nospace() << "result " << m_state.UpCount << " of " << serviceCount << " up, " << percent
                               << "%, light " << static_cast<int>(light);
@@ -162,9 +193,6 @@ void CheckCycle::RefreshStatus(bool blnSilent) {
     // When the cycle cannot start, the board belongs to the cycle that runs; leave it alone.
     if (!CanStart())
         return;
+    m_rebuildBoard = true;
     CheckServices(blnSilent);
-    if (m_state.blnExitRequested)
-        return;
-    m_host.ClearBoardRows();
-    m_host.DisplayServiceStatus();
 }

@@ -20,9 +20,8 @@ std::optional<int> PortNumber(const QString& portText) {
     return static_cast<int>(rounded);
 }
 
-} // namespace
-
-bool ProbeService(SocketControl& objSocket, const clsConverter& Converter, qint16 TimeoutMs,
+// Sets the socket up to connect to the service; false when the text names no port.
+bool PrepareProbe(SocketControl& objSocket, const clsConverter& Converter, qint16 TimeoutMs,
                   const QString& service) {
     const std::optional<int> port = PortNumber(Converter.getPort(service));
     if (!port)
@@ -38,10 +37,29 @@ bool ProbeService(SocketControl& objSocket, const clsConverter& Converter, qint1
     objSocket.setPeerAddress(address);
     // The control's port is signed 16-bit: ports above 32767 go as port - 65536.
     objSocket.setPeerPort(static_cast<qint16>(*port > 32767 ? *port - 65536 : *port));
-    objSocket.OpenConnection();
+    return true;
+}
 
+bool TakeResult(SocketControl& objSocket) {
     const bool up = objSocket.IsConnected();
     if (objSocket.IsConnected())
         objSocket.CloseConnection(); // nothing is sent: an opened connection is the whole test
     return up;
+}
+
+} // namespace
+
+bool ProbeService(SocketControl& objSocket, const clsConverter& Converter, qint16 TimeoutMs,
+                  const QString& service) {
+    if (!PrepareProbe(objSocket, Converter, TimeoutMs, service))
+        return false;
+    objSocket.OpenConnection();
+    return TakeResult(objSocket);
+}
+
+void BeginProbeService(SocketControl& objSocket, const clsConverter& Converter, qint16 TimeoutMs,
+                       const QString& service, std::function<void(bool up)> done) {
+    if (!PrepareProbe(objSocket, Converter, TimeoutMs, service))
+        return done(false);
+    objSocket.BeginConnect([&objSocket, done = std::move(done)] { done(TakeResult(objSocket)); });
 }

@@ -1,7 +1,9 @@
 #include "core/SocketControl.h"
+#include "tests/support/GatedResolver.h"
 #include "tests/support/Loopback.h"
 
 #include <QElapsedTimer>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -105,6 +107,40 @@ TEST(Socket, DestroyingTheControlDuringAWaitEndsItCleanly) {
     socket->OpenConnection(); // must not touch the destroyed control once the wait ends
     EXPECT_LT(elapsed.elapsed(), 5000);
     EXPECT_EQ(OpenDescriptorCount(), before);
+}
+
+// The forms the program uses: each answer reaches only the caller that asked, once, and never after
+// an abort; a call started while one waits fails at once without disturbing it.
+TEST(Socket, BeginFormsAnswerTheirOwnCallerOnceAndNeverAfterAbort) {
+    SilentPeer peer;
+    GatedResolver slow;
+    SocketControl socket;
+    int connectAnswers = 0, lookupAnswers = 0, refusedAnswers = 0;
+    auto idle = [&] { return !socket.IsBusy(); };
+
+    socket.setPeerAddress("127.0.0.1");
+    socket.setPeerPort(static_cast<qint16>(peer.port()));
+    socket.setConnectTimeoutMs(300);
+    socket.BeginConnect([&] { ++connectAnswers; });
+    EXPECT_EQ(connectAnswers, 0) << "a connect to a silent peer answers only after its time-out";
+    EXPECT_TRUE(QTest::qWaitFor(idle, 5000));
+    EXPECT_EQ(connectAnswers, 1);
+    EXPECT_FALSE(socket.IsConnected());
+
+    socket.BeginLookup("slow.example", [&] { ++lookupAnswers; });
+    socket.BeginConnect([&] { ++refusedAnswers; });
+    EXPECT_EQ(refusedAnswers, 1);
+    EXPECT_TRUE(socket.IsBusy()) << "the refused call left the waiting lookup alone";
+    socket.Abort();
+    EXPECT_FALSE(socket.IsBusy());
+    EXPECT_EQ(socket.PeerAddress(), "");
+
+    // Both lookups answer once the gate opens; only the one still asked for is heard.
+    socket.BeginLookup("slow.example", [&] { ++lookupAnswers; });
+    slow.Open("192.0.2.7");
+    EXPECT_TRUE(QTest::qWaitFor(idle, 5000));
+    EXPECT_EQ(lookupAnswers, 1);
+    EXPECT_EQ(socket.PeerAddress(), "192.0.2.7");
 }
 
 } // namespace

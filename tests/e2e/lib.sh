@@ -22,6 +22,12 @@ rm -f "$E2E_ARTIFACTS"/*.png "$E2E_ARTIFACTS"/*.log
 
 e2e_log() { printf '[e2e %s] %s\n' "$(date +%T.%3N)" "$*" >&2; }
 
+# e2e_skip REASON: ends the test as skipped (E2E_SKIP), saying why.
+e2e_skip() {
+    echo "$(basename "$0") skipped: $*"
+    exit "$E2E_SKIP"
+}
+
 e2e_fail() {
     e2e_log "FAIL: $*"
     e2e_screenshot failure || true
@@ -154,10 +160,15 @@ e2e_wait_for_window() {
 E2E_LAST_CLICK_NS=0
 E2E_CLICK_GAP_NS=600000000
 e2e_click() {
-    local wait_ns=$((E2E_LAST_CLICK_NS + E2E_CLICK_GAP_NS - $(date +%s%N)))
-    ((wait_ns <= 0)) || sleep "$(printf '0.%09d' "$wait_ns")"
+    e2e_pace_click
     xdotool mousemove --window "$1" 8 8 click --repeat "${3:-1}" --delay 60 "${2:-1}"
     E2E_LAST_CLICK_NS=$(date +%s%N)
+}
+
+# e2e_pace_click: waits until the next click may follow the previous one as a separate click.
+e2e_pace_click() {
+    local wait_ns=$((E2E_LAST_CLICK_NS + E2E_CLICK_GAP_NS - $(date +%s%N)))
+    ((wait_ns <= 0)) || sleep "$(printf '0.%09d' "$wait_ns")"
 }
 
 # e2e_wait_for_line FILE REGEX SECONDS
@@ -175,11 +186,18 @@ e2e_wait_for_exit() {
 
 # e2e_screenshot NAME: the whole screen as ARTIFACTS/NN-NAME.png, numbered in the order taken.
 e2e_screenshot() {
-    [[ -n ${DISPLAY:-} && -d $E2E_ARTIFACTS ]] || return 0
+    [[ -d $E2E_ARTIFACTS ]] || return 0
     local file
     E2E_SHOTS=$((E2E_SHOTS + 1))
     file=$(printf '%s/%02d-%s.png' "$E2E_ARTIFACTS" "$E2E_SHOTS" "$1")
-    import -window root "$file" && e2e_log "screenshot $file"
+    e2e_capture_screen "$file" || return 1
+    [[ ! -e $file ]] || e2e_log "screenshot $file"
+}
+
+# e2e_capture_screen FILE: the X screen as a PNG; nothing before the display runs. The Wayland
+# helpers put their own in its place, as they do for e2e_tray_icon_gone.
+e2e_capture_screen() {
+    [[ -z ${DISPLAY:-} ]] || import -window root "$1"
 }
 
 # e2e_fresh_profile NAME: points XDG_CONFIG_HOME, HOME and XDG_RUNTIME_DIR at new private folders, so
@@ -224,6 +242,41 @@ while True:
     e2e_wait_until 10 test -s "$ports" || e2e_fail "the loopback services did not start: $(cat "$E2E_LOOPBACK_LOG")"
     read -r E2E_OPEN_PORT E2E_CLOSED_PORT <"$ports"
     e2e_log "listening on 127.0.0.1:$E2E_OPEN_PORT, refusing on 127.0.0.1:$E2E_CLOSED_PORT"
+}
+
+# e2e_expect_connection: the listener has accepted a connection. The program finds a service up as
+# soon as the kernel completes the connection, which may be before the listener logs its accept.
+e2e_expect_connection() {
+    e2e_wait_for_line "$E2E_LOOPBACK_LOG" '^accepted$' 10 || e2e_fail "the check never connected to the listener"
+}
+
+# e2e_start_silent_peer: a listener on 127.0.0.1 whose accept queue is full and which never accepts,
+# so a new connect gets no answer and runs into its time-out. Sets E2E_SILENT_PORT.
+e2e_start_silent_peer() {
+    local portfile=$E2E_TMP/silent-port
+    e2e_spawn "$E2E_TMP/silent.log" python3 -u -c '
+import os, select, socket, sys, time
+listener = socket.socket()
+listener.bind(("127.0.0.1", 0))
+listener.listen(0)
+port = listener.getsockname()[1]
+fillers = []
+for _ in range(8):  # until a connect is no longer answered: the queue is full
+    client = socket.socket()
+    client.setblocking(False)
+    client.connect_ex(("127.0.0.1", port))
+    fillers.append(client)
+    if not select.select([], [client], [], 0.2)[1]:
+        break
+with open(sys.argv[1] + ".tmp", "w") as f:
+    f.write("%d\n" % port)
+os.rename(sys.argv[1] + ".tmp", sys.argv[1])
+while True:
+    time.sleep(3600)
+' "$portfile"
+    e2e_wait_until 10 test -s "$portfile" || e2e_fail "the silent peer did not start: $(cat "$E2E_TMP/silent.log")"
+    E2E_SILENT_PORT=$(cat "$portfile")
+    e2e_log "silent on 127.0.0.1:$E2E_SILENT_PORT"
 }
 
 # --- the program under test -------------------------------------------------------------------
@@ -370,6 +423,17 @@ x11.XSendEvent(display, x11.XDefaultRootWindow(display), 0, mask, ctypes.byref(e
 x11.XFlush(display)
 x11.XCloseDisplay(display)
 ' "$1"
+}
+
+# e2e_check_now MAIN: presses "Check all saved services now" by keyboard, wherever the focus is: a
+# click in the middle of the main window lands on the status board, which takes the focus (a click on
+# a row only fills the quick-check panel), and the button is the next stop of Tab after the board.
+e2e_check_now() {
+    local width height
+    eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(WIDTH|HEIGHT)=')"
+    width=$WIDTH height=$HEIGHT
+    xdotool mousemove --window "$1" $((width / 2)) $((height / 2)) click 1
+    xdotool key --clearmodifiers Tab space
 }
 
 # e2e_menu_command MAIN RIGHT DOWN: with the main window MAIN focused, opens its menu bar by keyboard

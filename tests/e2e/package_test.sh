@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # package_test.sh BUILD_DIR ARTIFACT_DIR: the Debian package as a user meets it. Builds the .deb from
-# the build folder, installs it, starts the program the way a desktop does, from the Exec line of its
-# installed desktop entry, on the test display; its icon appears and shows the first check; the same
-# line started again brings the running program's window forward and ends; SIGTERM ends the program
-# and removes the icon; then the package is purged and nothing of it is left.
+# the build folder; lintian, desktop-file-validate and appstreamcli find no error or warning in it
+# (packaging/validate-package.sh). Installs it, starts the program the way a desktop does, from the
+# Exec line of its installed desktop entry, on the test display; its icon appears and shows the first
+# check; the same line started again brings the running program's window forward and ends; SIGTERM
+# ends the program and removes the icon; then the package is purged and nothing of it is left.
 #
 # Installing needs root: run as another user, the test is skipped. It never leaves the package
 # installed: the removal runs on every way out, and a run that was killed outright is cleaned up by
@@ -16,13 +17,9 @@ entry=/usr/share/applications/$package.desktop
 state=/var/lib/vantrel-local-e2e
 marker=$state/installed-by-test
 
-skip() {
-    echo "package test skipped: $*"
-    exit "$E2E_SKIP"
-}
-((EUID == 0)) || skip "installing a package needs root"
+((EUID == 0)) || e2e_skip "installing a package needs root"
 for tool in dpkg dpkg-query cpack flock; do
-    command -v "$tool" >/dev/null || skip "$tool is missing"
+    command -v "$tool" >/dev/null || e2e_skip "$tool is missing"
 done
 
 # One installation at a time on this machine, whichever build folder it comes from.
@@ -39,7 +36,7 @@ remove_package() {
 }
 
 if package_installed; then
-    [[ -e $marker ]] || skip "$package is installed on this machine, and not by this test; remove it first"
+    [[ -e $marker ]] || e2e_skip "$package is installed on this machine, and not by this test; remove it first"
     e2e_log "removing the package an interrupted run left installed"
 fi
 remove_package || e2e_fail "the package left by an earlier run could not be removed"
@@ -50,6 +47,9 @@ cpack --config "$build/CPackConfig.cmake" -G DEB -B "$E2E_TMP/package" >"$E2E_AR
     e2e_fail "cpack failed: $(tail -n 20 "$E2E_ARTIFACTS/cpack.log")"
 debs=("$E2E_TMP"/package/"$package"_*.deb)
 [[ ${#debs[@]} == 1 && -f ${debs[0]} ]] || e2e_fail "cpack made no single package: ${debs[*]}"
+bash "$(dirname "$0")/../../packaging/validate-package.sh" "${debs[0]}" >"$E2E_ARTIFACTS/validate.log" 2>&1 ||
+    e2e_fail "the validators found errors or warnings:
+$(cat "$E2E_ARTIFACTS/validate.log")"
 
 # The marker goes down before dpkg starts, so even a run killed during the installation is undone.
 mkdir -p "$state"

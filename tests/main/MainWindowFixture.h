@@ -64,6 +64,12 @@ protected:
         window->DisplayServiceStatus();
     }
 
+    // The events until the panel's lookup or check and any cycle have their answers.
+    void Settle() const {
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] { return !window->panel().IsWaiting() && !window->checkState().blnCheckInProgress; }, 15000));
+    }
+
     // A left click, pressed and released inside the widget.
     static void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
 

@@ -47,6 +47,7 @@ TEST_F(MainWindowTest, HostileNamesAreShownAsTypedOnTheBoardAndInThePanel) {
     frmMain& w = Make();
     w.show();
     w.cycle().RefreshStatus(false);
+    Settle();
     ASSERT_EQ(w.RowCount(), Hostile::Names.size());
     for (int i = 0; i < Hostile::Names.size(); ++i) {
         EXPECT_EQ(w.lblServiceName(i)->text(), Hostile::Names[i]) << i;
@@ -55,6 +56,7 @@ TEST_F(MainWindowTest, HostileNamesAreShownAsTypedOnTheBoardAndInThePanel) {
         EXPECT_EQ(w.txtHostName()->text() + u' ' + w.txtIPAddr()->text() + u':' + w.txtPort()->text(),
                   Hostile::Names[i] + u' ' + value);
         w.btnConnect_Click();
+        Settle();
         EXPECT_EQ(TextsOf(MessageBox::takeRecords()), QStringList{QStringLiteral("Failed to connect")}) << i;
     }
     EXPECT_EQ(GetAllSettings(StoreNames::App, StoreNames::Services)->size(), Hostile::Names.size());

@@ -49,13 +49,18 @@ public:
     void SetTrayImageToLight(Light light) override { calls << QStringLiteral("Image(%1)").arg(int(light)); }
     void SetTrayImageToStatus() override { calls << "Image(status)"; }
     bool IsVisible() const override { return trayVisible; }
-    void Show() override { calls << "Show"; }
+    void Show() override {
+        calls << "Show";
+        if (onShow)
+            onShow();
+    }
 
     QStringList calls;
     bool mainWindowVisible = false;
     bool trayVisible = true;
     bool answerYes = false;
     std::function<void()> whileAsking;
+    std::function<void()> onShow;
     QStringList texts, toolTipsWritten; // texts: every question and message shown
     QString toolTip = QStringLiteral("Click to see server status");
 };

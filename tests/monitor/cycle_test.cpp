@@ -2,6 +2,8 @@
 #include "monitor/ProbeService.h"
 #include "tests/monitor/CycleFakes.h"
 
+#include <QElapsedTimer>
+#include <QTest>
 #include <QTimer>
 #include <cmath>
 
@@ -103,15 +105,18 @@ TEST_P(Flashing, OnlyWhenTheLightGotWorseAndTheIconShows) {
     window.calls.clear();
     cycle.CheckServices(true);
 
-    // What follows the light of the second cycle, up to its unlock.
+    // What follows the light of the second cycle, up to its unlock: the summary, then the flash's
+    // first image (the rest follows on its timer) and the alarm.
     QStringList expected;
-    for (int i = 0; c.flashFrom != LightNone && i < 10; ++i)
-        expected += {QStringLiteral("Image(%1)").arg(int(c.flashFrom)), "Show", "Image(status)", "Show"};
-    if (c.alarm)
-        expected += "Alarm";
     if (c.trayVisible)
         expected += {"Image(status)", "Tip", "Show"};
+    if (c.flashFrom != LightNone)
+        expected += {QStringLiteral("Image(%1)").arg(int(c.flashFrom)), "Show"};
+    if (c.alarm)
+        expected += "Alarm";
     EXPECT_EQ(window.calls.mid(window.calls.indexOf(Status(state.CurrentLight)) + 1), expected << "Unlock");
+    EXPECT_EQ(cycle.Flash().IsActive(), c.flashFrom != LightNone);
+    cycle.Flash().Stop();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -122,6 +127,35 @@ INSTANTIATE_TEST_SUITE_P(
                       FlashCase{"YellowToGreen", "100", "70", "70", true, "1", LightNone, false},
                       FlashCase{"IconHidden", "70", "100", "70", false, "1", LightNone, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The flash alternates the previous light and the status image, each long enough to be seen, and
+// ends on the status image. A new cycle stops a flash under way on the status image; the program's
+// end stops it without touching the icon.
+TEST_F(CycleTest, FlashAlternatesVisiblyAndEndsOnTheStatusImage) {
+    TrayFlash& flash = cycle.Flash();
+    QElapsedTimer elapsed;
+    QList<qint64> shownAt;
+    window.onShow = [&] { shownAt << elapsed.elapsed(); };
+    elapsed.start();
+    flash.Start(LightGreen);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !flash.IsActive(); }, 20000));
+    QStringList alternations;
+    for (int i = 0; i < 10; ++i)
+        alternations += {"Image(3)", "Show", "Image(status)", "Show"};
+    EXPECT_EQ(window.calls, alternations);
+    for (int i = 1; i < shownAt.size(); ++i)
+        EXPECT_GE(shownAt[i] - shownAt[i - 1], 150) << "image " << i << " was too short to be seen";
+
+    window.calls.clear();
+    flash.Start(LightGreen);
+    cycle.CheckServices(true);
+    EXPECT_EQ(window.calls.mid(0, 5), (QStringList{"Image(3)", "Show", "Image(status)", "Show", "Lock"}));
+    flash.Start(LightYellow);
+    window.calls.clear();
+    cycle.Stop();
+    EXPECT_FALSE(flash.IsActive());
+    EXPECT_TRUE(window.calls.isEmpty());
+}
 
 struct NoServicesCase {
     const char* name;
@@ -195,14 +229,14 @@ TEST_F(CycleTest, ExitDuringAProbeStopsBeforeTheNextOneAndStartsNothingNew) {
     AddService("silent", silent.port());
     AddServices(2, 0);
     window.mainWindowVisible = true;
-    QTimer::singleShot(50, [this] {
-        state.blnExitRequested = true;
-        socket.Abort();
-    });
-
     cycle.CheckServices(true);
+    ASSERT_TRUE(state.blnCheckInProgress);
+    // What the program's end does.
+    state.blnExitRequested = true;
+    cycle.Stop();
     cycle.RefreshStatus(false);
 
+    EXPECT_FALSE(socket.IsBusy());
     // Had the open services been probed after the exit, they would count as up.
     EXPECT_EQ(state.ServiceUp, (QList<bool>{false, false, false}));
     EXPECT_EQ(QList<int>({state.UpCount, state.CurrentServiceIndex, state.CurrentLight}),

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -39,6 +40,11 @@ protected:
         return texts.join('|');
     }
     void Click(const QString& name) const { Child<QPushButton>(name)->click(); }
+    // Resolve, and the events until its answer is there.
+    void Resolve() const {
+        Click("cmdResolve");
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->SocketOptions().IsBusy(); }, 15000));
+    }
     bool Shown(const QString& name) const { return Child(name)->isVisibleTo(dialog.get()); }
 
     static void Store(const QString& section, const QString& key, const QString& value) {

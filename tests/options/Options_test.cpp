@@ -1,4 +1,5 @@
 #include "OptionsFixture.h"
+#include "tests/support/GatedResolver.h"
 #include "ui/options/OptionsLogic.h"
 
 #include <QCheckBox>
@@ -146,7 +147,7 @@ TEST_F(ServicesPageTest, DuringACycleSaveAndResolveRefuseButDeleteWorks) {
     EXPECT_EQ(Messages(), QStringList(2, "Checking services. Please try later"));
     EXPECT_EQ(Boxes("txtIP1 txtIP4"), "10|7");
     state.blnCheckInProgress = false;
-    Click("cmdResolve");
+    Resolve();
     EXPECT_EQ(Boxes(kAllBoxes), "localhost|127|0|0|1|80");
     state.blnCheckInProgress = true;
 
@@ -158,6 +159,54 @@ TEST_F(ServicesPageTest, DuringACycleSaveAndResolveRefuseButDeleteWorks) {
     Select(0);
     Click("btnDelete");
     EXPECT_EQ(ListLines(), (QStringList{"B 10.0.0.2:80", "C 10.0.0.3:80"}));
+}
+
+// A lookup belongs to the entry it was started for: while it waits only Cancel (with Esc and the close
+// box) is left, its answer lands in that entry, and a dialog closed meanwhile shows nothing later.
+TEST_F(ServicesPageTest, ALookupAnswersTheEntryThatAskedAndClosingDropsIt) {
+    OpenOnThree();
+    {
+        GatedResolver slow;
+        Select(0);
+        Click("btnEdit");
+        Box("txtHostName")->setText("A.slow.example");
+        Click("cmdResolve");
+        Select(1);
+        Click("btnEdit");
+        QTest::keyClick(Box("txtIP1"), Qt::Key_Tab, Qt::ControlModifier); // no change of page either
+        QStringList enabled;
+        for (QPushButton* button : dialog->findChildren<QPushButton*>())
+            if (button->isEnabled())
+                enabled << button->objectName();
+        EXPECT_EQ(enabled, QStringList{"cmdCancel"});
+        slow.Open("192.0.2.7");
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->SocketOptions().IsBusy(); }, 15000));
+    }
+    EXPECT_EQ(Boxes(kAllBoxes), "A.slow.example|192|0|2|7|80");
+    Click("btnSave");
+    EXPECT_EQ(Stored(StoreNames::Services),
+              (QStringList{"B 10.0.0.2:80", "C 10.0.0.3:80", "A.slow.example 192.0.2.7:80"}));
+    Messages();
+
+    // Each way of closing the dialog during a lookup drops its answer.
+    const std::function<void()> closers[] = {[this] { Click("cmdCancel"); },
+                                             [this] { QTest::keyClick(Box("txtHostName"), Qt::Key_Escape); },
+                                             [this] { dialog->close(); }};
+    for (const auto& close : closers) {
+        GatedResolver never;
+        Open();
+        Click("btnAdd");
+        Box("txtHostName")->setText("gone.example");
+        Click("cmdResolve");
+        close();
+        EXPECT_FALSE(dialog->isVisible() || dialog->SocketOptions().IsBusy());
+        SocketControl other; // released with the dropped lookup: once it answers, that one has too
+        other.BeginLookup("also.example", [] {});
+        never.Open(QString());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !other.IsBusy(); }, 15000));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Messages(), QStringList{}) << "no \"Unknown host.\" after the dialog has gone";
+    }
 }
 
 TEST_F(ServicesPageTest, AnUnwritableStoreIsReportedAndNothingIsCalledSaved) {

@@ -55,7 +55,7 @@ TEST_F(OptionsFixture, HostileNamesToResolveAreUnknownAndChangeNothing) {
     for (const QString& name : Hostile::Names) {
         Box("txtHostName")->setText(name + ".invalid"); // a reserved domain: never a real lookup
         Box("txtIP1")->setText("keep");
-        Click("cmdResolve");
+        Resolve();
         EXPECT_EQ(Messages(), QStringList{Texts::UnknownHost});
         EXPECT_EQ(Box("txtIP1")->text(), "keep");
     }

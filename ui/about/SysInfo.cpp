@@ -44,6 +44,7 @@ bool StartSysInfo(QWidget* parent, const QStringList& candidates, const QString&
         if (QProcess::startDetached(program, {}))
             return true;
     }
-    MessageBox::inform(parent, QStringLiteral("System Information Is Unavailable At This Time"));
+    // The about box may be open during a check: nothing it shows may hold the check up.
+    MessageBox::note(parent, QStringLiteral("System Information Is Unavailable At This Time"));
     return false;
 }

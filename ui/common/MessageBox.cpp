@@ -45,6 +45,29 @@ QMessageBox::Icon toQtIcon(MessageBox::Icon icon) {
     }
     return QMessageBox::NoIcon;
 }
+
+const char* const NoteProperty = "vantrelNote";
+
+// Title, plain text, icon and buttons, the way every box of the program looks.
+void Prepare(QMessageBox& box, const QString& text, MessageBox::Buttons buttons, MessageBox::Icon icon,
+             const QString& title) {
+    box.setWindowTitle(title);
+    box.setTextFormat(Qt::PlainText); // user-typed host names must never be read as markup
+    box.setText(text);
+    box.setIcon(toQtIcon(icon));
+    if (buttons == MessageBox::Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+    }
+    MessageBox::FitTitle(box);
+}
+
+void LogShown(const QString& text, MessageBox::Buttons buttons, const QString& title) {
+    qCInfo(lcMessage) << "shown" << title << text << (buttons == MessageBox::Buttons::YesNo ? "YesNo" : "Ok");
+}
 } // namespace
 
 MessageBox::Answer MessageBox::show(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
@@ -60,29 +83,46 @@ MessageBox::Answer MessageBox::show(QWidget* parent, const QString& text, Button
         return defaultAnswer(buttons);
     }
 
-    const std::unique_ptr<QMessageBox> box = build(parent, {text, title, buttons, icon});
-    qCInfo(lcMessage) << "shown" << title << text << (buttons == Buttons::YesNo ? "YesNo" : "Ok");
-    const int result = box->exec();
+    QMessageBox box(parent);
+    Prepare(box, text, buttons, icon, title);
+    LogShown(text, buttons, title);
+    const int result = box.exec();
     const Answer answer =
         buttons == Buttons::Ok ? Answer::Ok : (result == QMessageBox::Yes ? Answer::Yes : Answer::No);
     qCInfo(lcMessage) << "answered" << (answer == Answer::Ok ? "Ok" : answer == Answer::Yes ? "Yes" : "No");
     return answer;
 }
 
+void MessageBox::note(QWidget* parent, const QString& text, Icon icon) {
+    TestState& test = testState();
+    if (test.enabled) {
+        test.records.append({text, Texts::AppTitle, Buttons::Ok, icon});
+        return;
+    }
+    if (parent) {
+        for (QMessageBox* open : parent->findChildren<QMessageBox*>(Qt::FindDirectChildrenOnly)) {
+            if (open->property(NoteProperty).toString() == text && open->isVisible()) {
+                open->raise();
+                open->activateWindow();
+                return;
+            }
+        }
+    }
+    auto* box = new QMessageBox(parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setProperty(NoteProperty, text);
+    Prepare(*box, text, Buttons::Ok, icon, Texts::AppTitle);
+    LogShown(text, Buttons::Ok, Texts::AppTitle);
+    QObject::connect(box, &QMessageBox::finished, [] {
+        qCInfo(lcMessage) << "answered"
+                          << "Ok";
+    });
+    box->open();
+}
+
 std::unique_ptr<QMessageBox> MessageBox::build(QWidget* parent, const Record& record) {
     auto box = std::make_unique<QMessageBox>(parent);
-    box->setWindowTitle(record.title);
-    box->setTextFormat(Qt::PlainText); // user-typed host names must never be read as markup
-    box->setText(record.text);
-    box->setIcon(toQtIcon(record.icon));
-    if (record.buttons == Buttons::YesNo) {
-        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box->setDefaultButton(QMessageBox::Yes);
-    } else {
-        box->setStandardButtons(QMessageBox::Ok);
-        box->setDefaultButton(QMessageBox::Ok);
-    }
-    FitTitle(*box);
+    Prepare(*box, record.text, record.buttons, record.icon, record.title);
     return box;
 }
 
@@ -108,13 +148,21 @@ void MessageBox::FitTitle(QMessageBox& box) {
                   grid->columnCount());
 }
 
-void MessageBox::enableTestMode() { testState().enabled = true; }
-bool MessageBox::testMode() { return testState().enabled; }
-void MessageBox::setNextAnswer(Answer answer) { testState().answers.enqueue(answer); }
+void MessageBox::enableTestMode(bool enabled) {
+    testState().enabled = enabled;
+}
+bool MessageBox::testMode() {
+    return testState().enabled;
+}
+void MessageBox::setNextAnswer(Answer answer) {
+    testState().answers.enqueue(answer);
+}
 void MessageBox::setAnswerer(std::function<Answer(const Record&)> answerer) {
     testState().answerer = std::move(answerer);
 }
-QList<MessageBox::Record> MessageBox::takeRecords() { return std::exchange(testState().records, {}); }
+QList<MessageBox::Record> MessageBox::takeRecords() {
+    return std::exchange(testState().records, {});
+}
 void MessageBox::resetTestMode() {
     TestState& test = testState();
     test.answers.clear();

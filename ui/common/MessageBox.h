@@ -33,7 +33,12 @@ public:
     static bool askYesNo(QWidget* parent, const QString& text, const QString& title = Texts::AppTitle) {
         return show(parent, text, Buttons::YesNo, Icon::None, title) == Answer::Yes;
     }
-    // The real box as show() opens it, not yet shown (also in test mode, so tests can measure it).
+    // An OK-only box that opens and returns at once, without an event loop of its own, so nothing
+    // that runs meanwhile (a check waiting on the network) is held up until it is closed. It keeps
+    // input from its parent window while open; the same note for the same window is shown once.
+    static void note(QWidget* parent, const QString& text, Icon icon = Icon::None);
+    // The real box as show() and note() open it, not yet shown (also in test mode, so tests can
+    // measure it).
     static std::unique_ptr<QMessageBox> build(QWidget* parent, const Record& record);
     // Makes the box at least as wide as its title needs, so the window manager does not cut the title.
     // Call it last, after text, icon and buttons are set: setting those lays the box out anew.
@@ -42,8 +47,9 @@ public:
     // --- test mode ---
     // In test mode no dialog is shown: each box is recorded and answered from the queue, or by the
     // answerer when the queue is empty, or with Yes/OK when neither is set. The answerer runs while
-    // the "box is open", so a test can deliver events (a timer tick, a quit) at that moment.
-    static void enableTestMode();
+    // the "box is open", so a test can deliver events (a timer tick, a quit) at that moment. A note
+    // is only recorded: nothing waits for its answer.
+    static void enableTestMode(bool enabled = true);
     static bool testMode();
     static void setNextAnswer(Answer answer);
     static void setAnswerer(std::function<Answer(const Record&)> answerer);

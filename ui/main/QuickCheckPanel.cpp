@@ -10,6 +10,7 @@
 #include "ui/common/TextRoom.h"
 #include "ui/common/Twips.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
@@ -121,14 +122,37 @@ void QuickCheckPanel::SetCommandsEnabled(bool enabled) {
     btnConnect->setEnabled(enabled);
 }
 
+// While a lookup or a manual check waits, nothing the user does may change what its answer is
+// written into: the boxes are read-only and the commands unavailable, but everything still paints.
 void QuickCheckPanel::SetWaiting(bool waiting) {
+    if (waiting)
+        m_focusBeforeWait = QApplication::focusWidget();
     m_waiting = waiting;
+    for (QLineEdit* box : {txtHostName, txtIPAddr, txtPort})
+        box->setReadOnly(waiting);
+    cboPortLookup->setEnabled(!waiting);
+    if (waiting)
+        Window()->setCursor(Qt::WaitCursor);
+    else if (!m_state.blnCheckInProgress)
+        Window()->unsetCursor();
     m_host.PanelWaitChanged(waiting);
-    if (m_state.blnCheckInProgress)
-        return; // the cycle re-enables the commands when it ends
-    cmdSave->setEnabled(!waiting);
-    cmdResolve->setEnabled(!waiting && !txtHostName->text().contains(QLatin1Char(' ')));
-    btnConnect->setEnabled(!waiting);
+    if (!m_state.blnCheckInProgress) { // otherwise the cycle re-enables the commands when it ends
+        cmdSave->setEnabled(!waiting);
+        cmdResolve->setEnabled(!waiting && !txtHostName->text().contains(QLatin1Char(' ')));
+        btnConnect->setEnabled(!waiting);
+    }
+    // A button disabled for the wait gave its focus away; it comes back to where it was.
+    if (!waiting && m_focusBeforeWait && m_focusBeforeWait->isEnabled())
+        m_focusBeforeWait->setFocus();
+}
+
+void QuickCheckPanel::Abandon() {
+    if (!m_waiting)
+        return;
+    objSocket.Abort(); // the answer is dropped: nothing is written and nothing is said
+    objSocket.setResolveOnAssign(false);
+    SetWaiting(false);
+    btnConnect->setEnabled(!m_state.blnCheckInProgress);
 }
 
 void QuickCheckPanel::txtHostName_Change() {
@@ -159,14 +183,17 @@ void QuickCheckPanel::cmdResolve_Click() {
         return;
     SetWaiting(true);
     objSocket.setResolveOnAssign(true);
-    objSocket.setPeerName(txtHostName->text());
-    const bool found = !objSocket.PeerAddress().isEmpty();
+    objSocket.BeginLookup(txtHostName->text(), [this] { ResolveAnswered(); });
+}
+
+void QuickCheckPanel::ResolveAnswered() {
     SetWaiting(false);
     if (m_host.IsUnloading())
         return;
-    if (found) {
+    const QString found = objSocket.PeerAddress();
+    if (!found.isEmpty()) {
         const clsConverter Converter;
-        const QString address = objSocket.PeerAddress() + QLatin1Char(':');
+        const QString address = found + QLatin1Char(':');
         txtIPAddr->setText(Converter.GetFirstOctet(address) + QLatin1Char('.'));
         txtIPAddr->setText(txtIPAddr->text() + Converter.GetSecondOctet(address) + QLatin1Char('.'));
         txtIPAddr->setText(txtIPAddr->text() + Converter.GetThirdOctet(address) + QLatin1Char('.'));
@@ -207,9 +234,14 @@ void QuickCheckPanel::btnConnect_Click() {
     const QString entry =
         txtHostName->text() + QLatin1Char(' ') + txtIPAddr->text() + QLatin1Char(':') + txtPort->text();
     SetWaiting(true);
-    const bool connected = ProbeService(objSocket, Converter, m_state.TimeoutMs, entry);
+    BeginProbeService(objSocket, Converter, m_state.TimeoutMs, entry,
+                      [this](bool connected) { CheckAnswered(connected); });
+}
+
+void QuickCheckPanel::CheckAnswered(bool connected) {
     SetWaiting(false);
     btnConnect->setEnabled(false); // until the outcome has been read
+    Window()->setCursor(Qt::WaitCursor);
     if (!m_host.IsUnloading()) {
         if (connected)
             MessageBox::show(Window(), CheckSucceeded, MessageBox::Buttons::Ok,

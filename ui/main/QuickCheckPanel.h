@@ -3,6 +3,7 @@
 #include "monitor/CheckState.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class QComboBox;
@@ -39,6 +40,9 @@ public:
     // The cycle's lock: Resolve, Save and Check are unavailable while it runs.
     void SetCommandsEnabled(bool enabled);
     bool IsWaiting() const { return m_waiting; }
+    // The window closes or the program ends: a lookup or check under way ends at once and its answer
+    // is dropped.
+    void Abandon();
 
     QGroupBox* frmCheck = nullptr;
     QLabel* lblHost = nullptr;
@@ -59,6 +63,8 @@ protected:
 private:
     void txtHostName_Change();
     void cboPortLookup_Click();
+    void ResolveAnswered();
+    void CheckAnswered(bool connected);
     void SetWaiting(bool waiting);
     bool Busy() const;
     void Say(const QString& text);
@@ -68,4 +74,5 @@ private:
     SocketControl& objSocket;
     const CheckState& m_state;
     bool m_waiting = false;
+    QPointer<QWidget> m_focusBeforeWait;
 };

@@ -11,9 +11,7 @@
 #include "ui/common/MessageBox.h"
 #include "ui/common/TextRoom.h"
 #include "ui/common/Twips.h"
-#include "ui/main/TrayLog.h"
 #include "ui/options/frmOptions.h"
-#include "ui/tray/TrayBackend.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -29,36 +27,11 @@
 #include <QUrl>
 #include <cmath>
 
-Q_LOGGING_CATEGORY(lcTray, "vantrel.tray", QtWarningMsg)
-
 namespace {
 const QString BoardBusy = QStringLiteral("Currently checking services. Please wait");
 const QString StartupToolTip = QStringLiteral("Click to see server status");
 const QString ProgramImage = QStringLiteral("PROGRAM");
 
-QString LightImageName(Light light) {
-    switch (light) {
-    case LightGreen:
-        return QStringLiteral("GREENLED");
-    case LightYellow:
-        return QStringLiteral("YELLOWLED");
-    case LightRed:
-        return QStringLiteral("REDLED");
-    case LightNone:
-        break;
-    }
-    return {};
-}
-
-// One log line per tray event: line breaks and quotes escaped so a reader can split on lines.
-QString Quoted(const QString& text) {
-    QString escaped = text;
-    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
-        .replace(QLatin1Char('"'), QStringLiteral("\\\""))
-        .replace(QLatin1Char('\r'), QStringLiteral("\\r"))
-        .replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-    return QLatin1Char('"') + escaped + QLatin1Char('"');
-}
 } // namespace
 
 frmMain::frmMain() : frmMain(Options{}) {}
@@ -66,8 +39,8 @@ frmMain::frmMain() : frmMain(Options{}) {}
 frmMain::frmMain(Options options)
     : m_clock(options.clock ? *options.clock : m_systemClock), m_twips(this),
       m_trayAvailable(options.trayAvailable.value_or(options.trayBackend != nullptr || Tray::IsAvailable())),
-      m_schedule(m_state, m_clock), m_cycle(m_state, *this, *this, m_socket, m_clock) {
-    m_tray = std::make_unique<Tray>(std::move(options.trayBackend));
+      m_tray(std::move(options.trayBackend)), m_schedule(m_state, m_clock),
+      m_cycle(m_state, *this, m_tray, m_socket, m_clock) {
 
     setWindowTitle(Texts::AppTitle);
     setWindowIcon(LoadIconResource(ProgramImage));
@@ -89,17 +62,18 @@ frmMain::frmMain(Options options)
     SetStatusImage(LoadIconResource(ProgramImage), ProgramImage);
 
     connect(&m_schedule, &Schedule::due, this, [this] { m_cycle.CheckServices(true); });
-    connect(m_tray.get(), &Tray::MouseClick, this, &frmMain::OnTrayMouseClick);
-    connect(m_tray.get(), &Tray::LeftClick, this, &frmMain::OnTrayLeftClick);
-    connect(m_tray.get(), &Tray::RightClick, this, [] { qCInfo(lcTray).noquote() << "click RightClick"; });
-    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        connect(gui, &QGuiApplication::commitDataRequest, this, [this] { Unload(); });
+    connect(&m_tray, &MainTray::leftClicked, this, &frmMain::RestoreFromTray);
+    // A log-off request may still be cancelled: the program saves, and ends only when the
+    // application is really told to quit.
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { CommitData(); });
+        connect(gui, &QCoreApplication::aboutToQuit, this, &frmMain::Unload);
+    }
 }
 
 frmMain::~frmMain() {
     m_state.blnExitRequested = true;
-    if (m_tray->IsVisible())
-        TrayShow(false);
+    m_tray.RemoveForGood();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -237,11 +211,11 @@ void frmMain::Form_Load() {
     // The readers fall back to the same defaults, so a store that refuses the seeds loses nothing.
     SeedCheckSettings();
 
-    SetTrayImageToStatus();
-    SetTrayToolTip(StartupToolTip);
-    m_tray->setEventMode(1);
+    m_tray.SetTrayImageToStatus();
+    m_tray.SetTrayToolTip(StartupToolTip);
+    m_tray.Control().setEventMode(1);
     if (m_state.LastCheckTime.isNull()) {
-        TrayShow(true);
+        m_tray.ShowIcon(true);
         // Without a notification area the window is the only way to reach the program.
         if (m_trayAvailable)
             hide();
@@ -250,7 +224,7 @@ void frmMain::Form_Load() {
         m_cycle.CheckServices(false);
         if (m_unloading)
             return;
-        TrayShow(true);
+        m_tray.ShowIcon(true);
     }
     m_schedule.LoadCheckFrequency();
 }
@@ -261,15 +235,16 @@ void frmMain::Unload() {
     m_unloading = true;
     m_state.blnExitRequested = true;
     m_schedule.Timer1().stop();
-    // A lookup or connect that waits returns at once; a running cycle stops before its next probe.
+    // A cycle or a manual check that waits on the network ends at once, its answer dropped.
+    m_cycle.Stop();
+    m_panel->Abandon();
     m_socket.Abort();
     // Any open question box or dialog returns, so the code that opened it can unwind.
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
             dialog->reject();
     }
-    if (m_tray->IsVisible())
-        TrayShow(false);
+    m_tray.RemoveForGood();
     hide();
     emit unloaded();
 }
@@ -280,12 +255,13 @@ void frmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     event->ignore();
+    m_panel->Abandon();
     if (!m_trayAvailable) {
         showMinimized();
         return;
     }
-    SetTrayImageToStatus();
-    TrayShow(true);
+    m_tray.SetTrayImageToStatus();
+    m_tray.ShowIcon(true);
     hide();
 }
 
@@ -293,6 +269,7 @@ void frmMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange || !isMinimized() || !m_trayAvailable || m_unloading)
         return;
+    m_panel->Abandon();
     // Hidden after the state change has been handled, so the window system sees a completed change.
     QTimer::singleShot(0, this, [this] {
         if (isMinimized())
@@ -301,57 +278,7 @@ void frmMain::changeEvent(QEvent* event) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The tray
-
-void frmMain::TrayShow(bool visible) {
-    if (visible && m_unloading)
-        return;
-    m_tray->Show(visible);
-    if (visible)
-        qCInfo(lcTray).noquote() << "shown image=" + m_trayImageName +
-                                        " tooltip=" + Quoted(m_tray->TrayToolTip());
-    else
-        qCInfo(lcTray).noquote() << "removed";
-}
-
-QString frmMain::TrayToolTip() const {
-    return m_tray->TrayToolTip();
-}
-void frmMain::SetTrayToolTip(const QString& text) {
-    m_tray->setTrayToolTip(text);
-}
-
-void frmMain::SetTrayImageToLight(Light light) {
-    if (light == LightNone) {
-        SetTrayImageToStatus();
-        return;
-    }
-    m_trayImageName = LightImageName(light);
-    m_tray->setTrayImage(LoadIconResource(m_trayImageName));
-}
-
-void frmMain::SetTrayImageToStatus() {
-    m_trayImageName = m_statusImageName;
-    m_tray->setTrayImage(m_statusIcon);
-}
-
-bool frmMain::IsVisible() const {
-    return m_tray->IsVisible();
-}
-void frmMain::Show() {
-    TrayShow(true);
-}
-
-void frmMain::OnTrayMouseClick(int button) {
-    qCInfo(lcTray).noquote() << "click MouseClick button=" + QString::number(button);
-    if (button == 1)
-        RestoreFromTray();
-}
-
-void frmMain::OnTrayLeftClick() {
-    qCInfo(lcTray).noquote() << "click LeftClick";
-    RestoreFromTray();
-}
+// Tray events
 
 void frmMain::RestoreFromTray() {
     if (m_unloading)
@@ -380,8 +307,7 @@ void frmMain::UnlockCommands() {
 }
 
 void frmMain::SetStatusImage(const QIcon& icon, const QString& name) {
-    m_statusIcon = icon;
-    m_statusImageName = name;
+    m_tray.SetStatusImage(icon, name);
     imgStatus->setPixmap(icon.pixmap(imgStatus->size()));
 }
 
@@ -430,7 +356,8 @@ void frmMain::DisplayServiceStatus() {
     if (m_unloading)
         return;
     if (m_state.blnCheckInProgress) {
-        Say(BoardBusy);
+        // Shown without a loop of its own: the cycle goes on while the note stays open.
+        MessageBox::note(this, BoardBusy);
         return;
     }
     if (m_board->Display(m_state))
@@ -459,9 +386,18 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 // What the quick-check panel asks of the window
 
 void frmMain::PanelWaitChanged(bool waiting) {
-    // The cycle re-enables the status button when it ends.
-    if (!m_state.blnCheckInProgress)
-        cmdStatus->setEnabled(!waiting);
+    // No check may start on the socket, and no dialog open, while the panel waits; the cycle
+    // re-enables its own locks when it ends.
+    if (m_state.blnCheckInProgress)
+        return;
+    cmdStatus->setEnabled(!waiting);
+    Tools->menuAction()->setEnabled(!waiting);
+}
+
+void frmMain::CommitData() {
+    // Everything else reaches the store when it changes; the window size only on a layout.
+    if (!isMinimized())
+        ArrangeControls();
 }
 
 void frmMain::RefreshStatus() {
@@ -489,9 +425,17 @@ void frmMain::mnuContents_Click() {
     DesktopOpener::open(QUrl::fromLocalFile(m_helpFile.isEmpty() ? HelpFilePath() : m_helpFile));
 }
 
+// The about box opens without a loop of its own, so a check under way goes on while it stays open.
 void frmMain::mnuAbout_Click() {
-    frmAbout dlg(this);
-    dlg.exec();
+    if (m_about) {
+        m_about->raise();
+        m_about->activateWindow();
+        return;
+    }
+    auto* about = new frmAbout(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    m_about = about;
+    about->open();
 }
 
 void frmMain::lblHyperlink_Click() {

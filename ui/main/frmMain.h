@@ -9,6 +9,7 @@
 #include "ui/common/AlarmPlayer.h"
 #include "ui/common/Twips.h"
 #include "ui/main/BoardLayout.h"
+#include "ui/main/MainTray.h"
 #include "ui/main/QuickCheckPanel.h"
 #include "ui/main/StatusBoard.h"
 #include "ui/tray/Tray.h"
@@ -16,13 +17,14 @@
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <optional>
 
 class QAction;
 class QComboBox;
+class QDialog;
 class QFrame;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -33,7 +35,7 @@ class TrayBackend;
 
 // The program: lives in the notification area, shows the status board, the quick-check panel and the
 // menus, and owns the timer, the socket, the monitoring state and the tray icon.
-class frmMain final : public QMainWindow, public CheckHost, public TrayIndicator, private QuickCheckHost {
+class frmMain final : public QMainWindow, public CheckHost, private QuickCheckHost {
     Q_OBJECT
 public:
     struct Options {
@@ -52,10 +54,13 @@ public:
     void Form_Load();
     // Ends the program in order, also from inside a check, a manual check or an open question box.
     void Unload();
+    // The session asks to save before it may end (a log-off that may still be cancelled).
+    void CommitData();
     bool IsUnloading() const override { return m_unloading; }
 
     ::CheckState& checkState() { return m_state; }
-    Tray& Tray1() { return *m_tray; }
+    Tray& Tray1() { return m_tray.Control(); }
+    MainTray& tray() { return m_tray; }
     SocketControl& objSocket() { return m_socket; }
     Schedule& schedule() { return m_schedule; }
     CheckCycle& cycle() { return m_cycle; }
@@ -78,7 +83,7 @@ public:
     QFrame* pctStatus() const { return m_board->pctStatus; }
     QScrollBar* VScroll1() const { return m_board->VScroll1; }
     QColor BoardBackground() const { return m_board->Background(); }
-    QString StatusImageName() const { return m_statusImageName; }
+    QString StatusImageName() const { return m_tray.StatusImageName(); }
     void lblServiceName_Click(int index);
     void lblLightBG_Click(int index) { lblServiceName_Click(index); }
 
@@ -131,14 +136,6 @@ public:
     void Inform(const QString& text) override;
     void PlayAlarm() override;
 
-    // TrayIndicator
-    QString TrayToolTip() const override;
-    void SetTrayToolTip(const QString& text) override;
-    void SetTrayImageToLight(Light light) override;
-    void SetTrayImageToStatus() override;
-    bool IsVisible() const override;
-    void Show() override;
-
 signals:
     // The window has let go of everything; the application may end its event loop now.
     void unloaded();
@@ -153,9 +150,6 @@ private:
     void BuildMenus();
     void BuildSurroundings(QWidget* client);
     void PlaceControls(const BoardLayout::WindowLayout& layout);
-    void TrayShow(bool visible);
-    void OnTrayMouseClick(int button);
-    void OnTrayLeftClick();
     void SetStatusImage(const QIcon& icon, const QString& name);
     void Say(const QString& text);
 
@@ -176,8 +170,8 @@ private:
     std::optional<std::pair<BoardLayout::OuterSize, QSize>> m_sizeSet;
     ::CheckState m_state;
     SocketControl m_socket;
-    std::unique_ptr<Tray> m_tray;
     bool m_trayAvailable = false;
+    MainTray m_tray;
     Schedule m_schedule;
     CheckCycle m_cycle;
     AlarmPlayer m_alarm;
@@ -186,10 +180,8 @@ private:
     QuickCheckPanel* m_panel = nullptr;
     StatusBoard* m_board = nullptr;
 
-    QIcon m_statusIcon;
-    QString m_statusImageName;
-    QString m_trayImageName;
     QString m_helpFile;
+    QPointer<QDialog> m_about;
     bool m_unloading = false;
     bool m_arranging = false;
 };

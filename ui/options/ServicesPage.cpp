@@ -230,7 +230,8 @@ void ServicesPage::Delete() {
 
 void ServicesPage::Save() {
     if (m_state.blnCheckInProgress) {
-        MessageBox::inform(window(), kCheckingServices);
+        // Shown without a loop of its own: the check under way is not held up by it.
+        MessageBox::note(window(), kCheckingServices);
         return;
     }
     const ServiceParts typed = TypedParts();
@@ -268,14 +269,20 @@ void ServicesPage::ReportStoreFailure() {
 
 void ServicesPage::Resolve() {
     if (m_state.blnCheckInProgress) {
-        MessageBox::inform(window(), kCheckingServices);
+        MessageBox::note(window(), kCheckingServices);
         return;
     }
     // A second press while this dialog's own lookup still waits must not start another on the socket.
     if (objSocketOptions.IsBusy())
         return;
+    // The answer belongs to the entry in the boxes now: nothing may change them until it is there.
+    emit lookupWaiting(true);
     objSocketOptions.setResolveOnAssign(true);
-    objSocketOptions.setPeerName(txtHostName->text());
+    objSocketOptions.BeginLookup(txtHostName->text(), [this] { ResolveAnswered(); });
+}
+
+void ServicesPage::ResolveAnswered() {
+    emit lookupWaiting(false);
     const QString address = objSocketOptions.PeerAddress();
     if (!address.isEmpty()) {
         // The colon gives the octet functions the form they take apart.
@@ -290,6 +297,14 @@ void ServicesPage::Resolve() {
         txtHostName->setFocus();
     }
     objSocketOptions.setResolveOnAssign(false);
+}
+
+void ServicesPage::AbandonLookup() {
+    if (!objSocketOptions.IsBusy())
+        return;
+    objSocketOptions.Abort(); // the answer is dropped: no box appears once the dialog has gone
+    objSocketOptions.setResolveOnAssign(false);
+    emit lookupWaiting(false);
 }
 
 void ServicesPage::PortLookup(int index) {

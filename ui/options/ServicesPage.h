@@ -34,9 +34,16 @@ public:
     void Delete();
     void Save();
     void Resolve();
+    // The dialog closes: a lookup that waits ends at once and its answer is dropped.
+    void AbandonLookup();
     void PortLookup(int index);
 
+signals:
+    // True from the start of a lookup to its answer.
+    void lookupWaiting(bool waiting);
+
 private:
+    void ResolveAnswered();
     QList<QWidget*> HostDetailControls() const;
     void SetHostDetailVisible(bool visible);
     std::optional<QString> SelectedLine() const;

@@ -66,6 +66,7 @@ frmOptions::frmOptions(const CheckState& state, QWidget* parent) : QDialog(paren
     connect(cmdHelp, &QPushButton::clicked, this, &frmOptions::Help);
     // OK pressed on the Services page with a bad time-out: show the box that needs fixing.
     connect(settingsPage, &SettingsPage::timeoutRefused, this, [this] { tbsOptions->setCurrentIndex(1); });
+    connect(servicesPage, &ServicesPage::lookupWaiting, this, &frmOptions::SetWaiting);
 
     // Key preview: the dialog sees every key meant for one of its controls before the control does.
     qApp->installEventFilter(this);
@@ -140,7 +141,8 @@ bool frmOptions::eventFilter(QObject* watched, QEvent* event) {
         return QDialog::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
-        SelectNextTab();
+        if (!m_waiting)
+            SelectNextTab();
         return true;
     }
     if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
@@ -172,7 +174,25 @@ void frmOptions::Help() {
     DesktopOpener::open(QUrl::fromLocalFile(HelpFilePath()));
 }
 
+// While the Services page waits for a lookup, only Cancel (with Esc and the close box) is left: the
+// answer must land in the entry it was asked for, and closing drops it.
+void frmOptions::SetWaiting(bool waiting) {
+    m_waiting = waiting;
+    for (QWidget* control : {static_cast<QWidget*>(tbsOptions), static_cast<QWidget*>(cmdHelp),
+                             static_cast<QWidget*>(cmdOK), static_cast<QWidget*>(cmdApply)})
+        control->setEnabled(!waiting);
+    if (waiting) {
+        for (QWidget* page : picOptions)
+            page->setEnabled(false);
+        setCursor(Qt::WaitCursor);
+    } else {
+        TabClick();
+        unsetCursor();
+    }
+}
+
 void frmOptions::done(int result) {
+    servicesPage->AbandonLookup();
     // Whatever closes the dialog ends an edit session on the Services page.
     servicesPage->ForgetEditedHost();
     QDialog::done(result);

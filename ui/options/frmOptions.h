@@ -40,6 +40,7 @@ private:
     void SelectNextTab();
     void Help();
     void OK();
+    void SetWaiting(bool waiting);
 
     SocketControl objSocketOptions;
     QTabBar* tbsOptions;
@@ -50,4 +51,5 @@ private:
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
     QPushButton* cmdApply;
+    bool m_waiting = false;
 };
