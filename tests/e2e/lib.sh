@@ -14,6 +14,8 @@ E2E_LAST_PID=
 E2E_SHOTS=0
 # The exit status ctest reads as "skipped" (SKIP_RETURN_CODE).
 E2E_SKIP=77
+# The screen's size and depth; a test may set it before sourcing this file.
+E2E_SCREEN=${E2E_SCREEN:-1280x800x24}
 # Each run starts with an empty artifact folder, so what is there afterwards belongs to this run.
 mkdir -p "$E2E_ARTIFACTS"
 rm -f "$E2E_ARTIFACTS"/*.png "$E2E_ARTIFACTS"/*.log
@@ -87,7 +89,7 @@ e2e_start_xvfb() {
     # other servers started at the same time. Without -noreset the server resets whenever its last
     # client leaves, and the next client to connect during the reset (the window manager) fails.
     local numberfile=$E2E_TMP/display
-    Xvfb -displayfd 9 -noreset -screen 0 1280x800x24 -nolisten tcp 9>"$numberfile" >"$E2E_TMP/xvfb.log" 2>&1 &
+    Xvfb -displayfd 9 -noreset -screen 0 "$E2E_SCREEN" -nolisten tcp 9>"$numberfile" >"$E2E_TMP/xvfb.log" 2>&1 &
     E2E_PIDS+=("$!")
     e2e_wait_until 10 test -s "$numberfile" || e2e_fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
     export DISPLAY=":$(head -n1 "$numberfile")"

@@ -1,5 +1,7 @@
 #include "ui/common/MessageBox.h"
 
+#include <QApplication>
+#include <QGridLayout>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QQueue>
@@ -25,6 +27,12 @@ TestState& testState() {
 MessageBox::Answer defaultAnswer(MessageBox::Buttons buttons) {
     return buttons == MessageBox::Buttons::YesNo ? MessageBox::Answer::Yes : MessageBox::Answer::Ok;
 }
+
+// Room for the title in the box's own layout, from which the box takes its size when it opens.
+class TitleRoom : public QSpacerItem {
+public:
+    using QSpacerItem::QSpacerItem;
+};
 
 QMessageBox::Icon toQtIcon(MessageBox::Icon icon) {
     switch (icon) {
@@ -54,6 +62,10 @@ void Prepare(QMessageBox& box, const QString& text, MessageBox::Buttons buttons,
         box.setStandardButtons(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
     }
+    MessageBox::FitTitle(box);
+}
+
+void LogShown(const QString& text, MessageBox::Buttons buttons, const QString& title) {
     qCInfo(lcMessage) << "shown" << title << text << (buttons == MessageBox::Buttons::YesNo ? "YesNo" : "Ok");
 }
 } // namespace
@@ -73,6 +85,7 @@ MessageBox::Answer MessageBox::show(QWidget* parent, const QString& text, Button
 
     QMessageBox box(parent);
     Prepare(box, text, buttons, icon, title);
+    LogShown(text, buttons, title);
     const int result = box.exec();
     const Answer answer =
         buttons == Buttons::Ok ? Answer::Ok : (result == QMessageBox::Yes ? Answer::Yes : Answer::No);
@@ -99,11 +112,40 @@ void MessageBox::note(QWidget* parent, const QString& text, Icon icon) {
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setProperty(NoteProperty, text);
     Prepare(*box, text, Buttons::Ok, icon, Texts::AppTitle);
+    LogShown(text, Buttons::Ok, Texts::AppTitle);
     QObject::connect(box, &QMessageBox::finished, [] {
         qCInfo(lcMessage) << "answered"
                           << "Ok";
     });
     box->open();
+}
+
+std::unique_ptr<QMessageBox> MessageBox::build(QWidget* parent, const Record& record) {
+    auto box = std::make_unique<QMessageBox>(parent);
+    Prepare(*box, record.text, record.buttons, record.icon, record.title);
+    return box;
+}
+
+void MessageBox::FitTitle(QMessageBox& box) {
+    // The window manager draws the title in a font of its own, not known here: taken as the
+    // application's font in bold, with room for the window's icon and three buttons, each as wide as
+    // a title bar is high.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const int width = metrics.horizontalAdvance(box.windowTitle()) + 4 * (metrics.height() + 10);
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    for (int i = 0; i < grid->count(); ++i) {
+        if (auto* room = dynamic_cast<TitleRoom*>(grid->itemAt(i))) {
+            room->changeSize(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
+            grid->invalidate();
+            return;
+        }
+    }
+    grid->addItem(new TitleRoom(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
 }
 
 void MessageBox::enableTestMode(bool enabled) {

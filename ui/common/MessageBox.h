@@ -5,7 +5,9 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <memory>
 
+class QMessageBox;
 class QWidget;
 
 // Every message box of the program goes through here, so tests can read what was asked and answer
@@ -35,6 +37,12 @@ public:
     // that runs meanwhile (a check waiting on the network) is held up until it is closed. It keeps
     // input from its parent window while open; the same note for the same window is shown once.
     static void note(QWidget* parent, const QString& text, Icon icon = Icon::None);
+    // The real box as show() and note() open it, not yet shown (also in test mode, so tests can
+    // measure it).
+    static std::unique_ptr<QMessageBox> build(QWidget* parent, const Record& record);
+    // Makes the box at least as wide as its title needs, so the window manager does not cut the title.
+    // Call it last, after text, icon and buttons are set: setting those lays the box out anew.
+    static void FitTitle(QMessageBox& box);
 
     // --- test mode ---
     // In test mode no dialog is shown: each box is recorded and answered from the queue, or by the

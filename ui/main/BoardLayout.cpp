@@ -2,6 +2,7 @@
 
 #include "core/Numeric.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -52,7 +53,7 @@ bool ScrollBarShown(double boardInnerHeight, int rowCount, double row0Top) {
     return boardInnerHeight / RowPitch < rowCount || row0Top < 0;
 }
 
-WindowLayout ArrangeLayout(OuterSize size, int rowCount, double row0Top) {
+WindowLayout ArrangeLayout(OuterSize size, int rowCount, double row0Top, double timeTextWidth) {
     WindowLayout l;
     l.size = SnapToMinimum(size);
     const double W = l.size.width;
@@ -62,8 +63,10 @@ WindowLayout ArrangeLayout(OuterSize size, int rowCount, double row0Top) {
     l.boardInnerWidth = l.pctStatus.width - 2 * BoardBorder;
     l.boardInnerHeight = l.pctStatus.height - 2 * BoardBorder;
     l.hyperlinkLeft = (W - HyperlinkWidth) / 2;
-    l.nameWidth = W - 1575;
-    l.lightLeft = W - 1575;
+    const double timeRoom = l.boardInnerWidth - (W - 1575) - ScrollBarWidth - LightSize;
+    const double shortfall = std::max(0.0, timeTextWidth - timeRoom);
+    l.nameWidth = W - 1575 - shortfall;
+    l.lightLeft = W - 1575 - shortfall;
     l.timeLeft = l.lightLeft;
     l.cmdStatusTop = H - 1800;
     l.imgStatusTop = H - 1800; // stays on the row of cmdStatus

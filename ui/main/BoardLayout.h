@@ -27,6 +27,7 @@ inline constexpr double ScrolledRowOffset = 34.819;
 inline constexpr double RowParkedAfterScroll = -512;
 
 inline constexpr int ScrollBarWidth = 255;
+inline constexpr int LightSize = 255;
 inline constexpr int HyperlinkWidth = 5175;
 
 struct OuterSize {
@@ -63,7 +64,10 @@ struct WindowLayout {
 };
 
 // The layout for an outer size (snapped first), with `rowCount` rows whose row 0 is at `row0Top`.
-WindowLayout ArrangeLayout(OuterSize size, int rowCount, double row0Top);
+// `timeTextWidth` is what the widest response time needs right of the light; where the time column
+// leaves less beside the scroll bar, the light and the time move left into the name column, so the
+// light stays put whether or not the scroll bar shows.
+WindowLayout ArrangeLayout(OuterSize size, int rowCount, double row0Top, double timeTextWidth = 0);
 
 // The scroll bar shows when the rows do not all fit, or when the board is scrolled.
 bool ScrollBarShown(double boardInnerHeight, int rowCount, double row0Top);

@@ -5,9 +5,9 @@
 #include "core/Texts.h"
 #include "core/clsConverter.h"
 #include "monitor/ProbeService.h"
-#include "ui/common/FitText.h"
 #include "ui/common/MessageBox.h"
 #include "ui/common/ServiceWrites.h"
+#include "ui/common/TextRoom.h"
 #include "ui/common/Twips.h"
 
 #include <QApplication>
@@ -30,17 +30,15 @@ const QString RefreshTitle = QStringLiteral("Service change");
 QuickCheckPanel::QuickCheckPanel(QWidget* client, QuickCheckHost& host, SocketControl& socket,
                                  const CheckState& state)
     : QObject(client), m_host(host), objSocket(socket), m_state(state) {
-    auto place = [client](QWidget* widget, double left, double top, double width, double height) {
-        const double dpiX = client->logicalDpiX(), dpiY = client->logicalDpiY();
-        widget->setGeometry(TwipsToPixels(left, dpiX), TwipsToPixels(top, dpiY), TwipsToPixels(width, dpiX),
-                            TwipsToPixels(height, dpiY));
+    const TwipsScale twips(client);
+    auto place = [&twips](QWidget* widget, double left, double top, double width, double height) {
+        widget->setGeometry(twips.Rect(left, top, width, height));
     };
     auto label = [&](QWidget* parent, const QString& text, double left, double top, double width,
                      double height) {
         auto* result = new QLabel(text, parent);
         result->setTextFormat(Qt::PlainText);
         place(result, left, top, width, height);
-        FitCaption(result, 6);
         return result;
     };
 
@@ -70,6 +68,14 @@ QuickCheckPanel::QuickCheckPanel(QWidget* client, QuickCheckHost& host, SocketCo
     place(btnConnect, 3840, 840, 1335, 375);
     cmdSave = new QPushButton(QStringLiteral("Save Service"), client);
     place(cmdSave, 3840, 1320, 1335, 375);
+    // The port box holds the highest port, growing towards its caption; a caption whose text would
+    // run into its box moves left.
+    WidenTo(txtPort, NeededWidth(txtPort, QStringLiteral("65535")), true);
+    WidenCaptions(frmCheck);
+    EndBefore(lblHost, txtHostName);
+    EndBefore(lblIP, txtIPAddr);
+    EndBefore(lblPort, txtPort);
+    EndBefore(lblPortLookup, cboPortLookup);
     for (QWidget* widget : {static_cast<QWidget*>(txtHostName), static_cast<QWidget*>(cmdResolve),
                             static_cast<QWidget*>(txtIPAddr), static_cast<QWidget*>(txtPort),
                             static_cast<QWidget*>(btnConnect), static_cast<QWidget*>(cmdSave)})

@@ -1,6 +1,6 @@
 #include "ui/main/StatusBoard.h"
 
-#include "ui/common/Twips.h"
+#include "ui/common/TextRoom.h"
 #include "ui/main/LightShape.h"
 
 #include <QFrame>
@@ -26,7 +26,7 @@ void Paint(QWidget* widget, const QColor& color) {
 }
 } // namespace
 
-StatusBoard::StatusBoard(QWidget* client) : QObject(client) {
+StatusBoard::StatusBoard(QWidget* client) : QObject(client), m_twips(client) {
     lblLastChecked = new QLabel(client);
     lblLastChecked->setTextFormat(Qt::PlainText);
     lblLastChecked->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -49,10 +49,15 @@ StatusBoard::StatusBoard(QWidget* client) : QObject(client) {
 }
 
 int StatusBoard::Px(double twips) const {
-    return TwipsToPixels(twips, lblLastChecked->logicalDpiX());
+    return m_twips.X(twips);
 }
 int StatusBoard::PxY(double twips) const {
-    return TwipsToPixels(twips, lblLastChecked->logicalDpiY());
+    return m_twips.Y(twips);
+}
+
+// Five digits (a probe ends within its time-out, at most 30 seconds), clear of the light.
+double StatusBoard::TimeTextTwips() const {
+    return m_twips.TwipsX(TextWidth(m_times[0], QStringLiteral("00000ms")) + kTextGap);
 }
 
 // A row as copies of row 0: light first, then the two labels. The light is kept above the
@@ -155,11 +160,13 @@ void StatusBoard::Place(const BoardLayout::WindowLayout& layout) {
 // Rows placed between two layouts of the window (a rebuild, a scroll) follow the window's last size.
 void StatusBoard::PlaceRow(int i) {
     const BoardLayout::WindowLayout layout =
-        BoardLayout::ArrangeLayout(m_layout.size, RowCount(), m_rowTop[0]);
+        BoardLayout::ArrangeLayout(m_layout.size, RowCount(), m_rowTop[0], TimeTextTwips());
+    // The name, the light and the time share the row's top.
     const double top = m_rowTop[i];
-    m_names[i]->setGeometry(0, PxY(top + 30), Px(layout.nameWidth), PxY(210));
-    m_lights[i]->setGeometry(Px(layout.lightLeft), PxY(top), Px(255), PxY(255));
-    m_times[i]->setGeometry(Px(layout.timeLeft), PxY(top + 30), Px(layout.timeWidth), PxY(210));
+    m_names[i]->setGeometry(0, PxY(top), Px(layout.nameWidth), PxY(210));
+    m_lights[i]->setGeometry(Px(layout.lightLeft), PxY(top), Px(BoardLayout::LightSize),
+                             PxY(BoardLayout::LightSize));
+    m_times[i]->setGeometry(Px(layout.timeLeft), PxY(top), Px(layout.timeWidth), PxY(210));
 }
 
 void StatusBoard::VScroll1_Change() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitor/CheckState.h"
+#include "ui/common/Twips.h"
 #include "ui/main/BoardLayout.h"
 
 #include <QColor>
@@ -30,6 +31,8 @@ public:
     // The board's background, and that of the rows that are not tinted.
     void SetBackground(const QColor& color);
     QColor Background() const;
+    // What the widest response time needs, in twips.
+    double TimeTextTwips() const;
 
     int RowCount() const { return int(m_names.size()); }
     double RowTopTwips(int i) const { return m_rowTop.value(i); }
@@ -56,6 +59,7 @@ private:
     int Px(double twips) const;
     int PxY(double twips) const;
 
+    TwipsScale m_twips;
     QWidget* m_canvas = nullptr; // the board's inner area, inside its border
     QList<QLabel*> m_names;
     QList<LightShape*> m_lights;

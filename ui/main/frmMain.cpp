@@ -8,8 +8,8 @@
 #include "ui/about/frmAbout.h"
 #include "ui/common/AppPaths.h"
 #include "ui/common/DesktopOpener.h"
-#include "ui/common/FitText.h"
 #include "ui/common/MessageBox.h"
+#include "ui/common/TextRoom.h"
 #include "ui/common/Twips.h"
 #include "ui/options/frmOptions.h"
 
@@ -37,7 +37,7 @@ const QString ProgramImage = QStringLiteral("PROGRAM");
 frmMain::frmMain() : frmMain(Options{}) {}
 
 frmMain::frmMain(Options options)
-    : m_clock(options.clock ? *options.clock : m_systemClock),
+    : m_clock(options.clock ? *options.clock : m_systemClock), m_twips(this),
       m_trayAvailable(options.trayAvailable.value_or(options.trayBackend != nullptr || Tray::IsAvailable())),
       m_tray(std::move(options.trayBackend)), m_schedule(m_state, m_clock),
       m_cycle(m_state, *this, m_tray, m_socket, m_clock) {
@@ -49,10 +49,6 @@ frmMain::frmMain(Options options)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     m_client = new QWidget(this);
-    // The layout is fixed in twips; the controls' captions were sized for an 8-point font.
-    QFont clientFont = m_client->font();
-    clientFont.setPointSizeF(8);
-    m_client->setFont(clientFont);
     setCentralWidget(m_client);
     BuildMenus();
     m_panel = new QuickCheckPanel(m_client, *this, m_socket, m_state);
@@ -103,6 +99,7 @@ void frmMain::BuildMenus() {
 void frmMain::BuildSurroundings(QWidget* client) {
     cmdStatus = new QPushButton(QStringLiteral("Check all saved services now"), client);
     cmdStatus->setGeometry(Px(120), PxY(4920), Px(2535), PxY(375));
+    WidenTo(cmdStatus, NeededWidth(cmdStatus));
     connect(cmdStatus, &QPushButton::clicked, this, &frmMain::cmdStatus_Click);
 
     imgStatus = new QLabel(client);
@@ -114,13 +111,13 @@ void frmMain::BuildSurroundings(QWidget* client) {
     QFont font = lblHyperlink->font();
     font.setBold(true);
     font.setUnderline(true);
-    font.setPointSizeF(13.5);
+    // The link's size was chosen against the 8-point layout font and follows the window's font.
+    font.setPointSizeF(13.5 * m_twips.Factor());
     lblHyperlink->setFont(font);
     QPalette palette = lblHyperlink->palette();
     palette.setColor(QPalette::WindowText, palette.color(QPalette::Active, QPalette::Highlight));
     lblHyperlink->setPalette(palette);
     lblHyperlink->setGeometry(Px(120), PxY(5400), Px(BoardLayout::HyperlinkWidth), PxY(375));
-    FitCaption(lblHyperlink, 8);
     lblHyperlink->installEventFilter(this);
 
     m_board->SetBackground(txtHostName()->palette().color(QPalette::Base));
@@ -130,16 +127,16 @@ void frmMain::BuildSurroundings(QWidget* client) {
 // Geometry
 
 int frmMain::Px(double twips) const {
-    return TwipsToPixels(twips, logicalDpiX());
+    return m_twips.X(twips);
 }
 int frmMain::PxY(double twips) const {
-    return TwipsToPixels(twips, logicalDpiY());
+    return m_twips.Y(twips);
 }
 double frmMain::TwipsX(int pixels) const {
-    return PixelsToTwips(pixels, logicalDpiX());
+    return m_twips.TwipsX(pixels);
 }
 double frmMain::TwipsY(int pixels) const {
-    return PixelsToTwips(pixels, logicalDpiY());
+    return m_twips.TwipsY(pixels);
 }
 int frmMain::MenuBarHeight() const {
     return menuBar()->sizeHint().height();
@@ -148,6 +145,10 @@ int frmMain::MenuBarHeight() const {
 // The client area is the outer size less a fixed allowance for the border and title; the menu bar
 // sits inside Qt's window, above the client area.
 BoardLayout::OuterSize frmMain::OuterSizeTwips() const {
+    // A pixel is more than a twip: a size set in twips reads back as set while the window keeps the
+    // pixels it gave, so a stored size survives being restored.
+    if (m_sizeSet && m_sizeSet->second == size())
+        return m_sizeSet->first;
     const int width = int(std::lround(TwipsX(this->width()))) + BoardLayout::NonClientWidth;
     const int height =
         int(std::lround(TwipsY(this->height() - MenuBarHeight()))) + BoardLayout::NonClientHeight;
@@ -156,8 +157,10 @@ BoardLayout::OuterSize frmMain::OuterSizeTwips() const {
 }
 
 void frmMain::SetOuterSizeTwips(BoardLayout::OuterSize size) {
-    resize(Px(size.width - BoardLayout::NonClientWidth),
-           PxY(size.height - BoardLayout::NonClientHeight) + MenuBarHeight());
+    const QSize pixels(Px(size.width - BoardLayout::NonClientWidth),
+                       PxY(size.height - BoardLayout::NonClientHeight) + MenuBarHeight());
+    m_sizeSet = {size, pixels};
+    resize(pixels);
 }
 
 void frmMain::PlaceControls(const BoardLayout::WindowLayout& layout) {
@@ -172,10 +175,11 @@ void frmMain::ArrangeControls() {
         return;
     m_arranging = true;
     const int rows = RowCount();
-    BoardLayout::WindowLayout layout = BoardLayout::ArrangeLayout(OuterSizeTwips(), rows, RowTopTwips(0));
+    BoardLayout::WindowLayout layout =
+        BoardLayout::ArrangeLayout(OuterSizeTwips(), rows, RowTopTwips(0), m_board->TimeTextTwips());
     if (layout.size != OuterSizeTwips()) {
         SetOuterSizeTwips(layout.size);
-        layout = BoardLayout::ArrangeLayout(OuterSizeTwips(), rows, RowTopTwips(0));
+        layout = BoardLayout::ArrangeLayout(OuterSizeTwips(), rows, RowTopTwips(0), m_board->TimeTextTwips());
     }
     PlaceControls(layout);
     // The size is remembered on every layout; a store that cannot be written only loses the size,

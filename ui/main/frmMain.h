@@ -7,6 +7,7 @@
 #include "monitor/Clock.h"
 #include "monitor/Schedule.h"
 #include "ui/common/AlarmPlayer.h"
+#include "ui/common/Twips.h"
 #include "ui/main/BoardLayout.h"
 #include "ui/main/MainTray.h"
 #include "ui/main/QuickCheckPanel.h"
@@ -64,6 +65,8 @@ public:
     Schedule& schedule() { return m_schedule; }
     CheckCycle& cycle() { return m_cycle; }
 
+    // The window's conversion of its layout, in twips, to pixels.
+    const TwipsScale& twips() const { return m_twips; }
     // The outer window size in twips, as stored.
     BoardLayout::OuterSize OuterSizeTwips() const;
     void SetOuterSizeTwips(BoardLayout::OuterSize size);
@@ -162,6 +165,9 @@ private:
 
     SystemClock m_systemClock;
     const Clock& m_clock;
+    TwipsScale m_twips;
+    // The last size set in twips, with the pixels it asked for.
+    std::optional<std::pair<BoardLayout::OuterSize, QSize>> m_sizeSet;
     ::CheckState m_state;
     SocketControl m_socket;
     bool m_trayAvailable = false;

@@ -9,11 +9,9 @@
 
 // Small helpers for building the options dialog from its layout, which is given in twips.
 
+// In the window's proportions: its font decides how large a twip is (see Twips.h).
 inline QRect TwipsRect(const QWidget* widget, double left, double top, double width, double height) {
-    const double dpiX = widget->logicalDpiX();
-    const double dpiY = widget->logicalDpiY();
-    return QRect(TwipsToPixels(left, dpiX), TwipsToPixels(top, dpiY), TwipsToPixels(width, dpiX),
-                 TwipsToPixels(height, dpiY));
+    return TwipsScale(widget).Rect(left, top, width, height);
 }
 
 template <typename W> W* SetTwipsGeometry(W* widget, double left, double top, double width, double height) {

@@ -6,9 +6,9 @@
 #include "core/StoreNames.h"
 #include "core/Texts.h"
 #include "core/clsConverter.h"
-#include "ui/common/FitText.h"
 #include "ui/common/MessageBox.h"
 #include "ui/common/ServiceWrites.h"
+#include "ui/common/TextRoom.h"
 #include "ui/options/OptionsWidgets.h"
 
 #include <QComboBox>
@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <array>
 
 using namespace OptionsLogic;
 
@@ -82,42 +83,52 @@ ServicesPage::ServicesPage(const CheckState& state, SocketControl& socket, QWidg
     btnAdd = SetTwipsGeometry(NewButton("Add", "btnAdd", this), 4200, 960, 1335, 375);
     btnDelete = SetTwipsGeometry(NewButton("Delete", "btnDelete", this), 4200, 1560, 1335, 375);
 
-    SetTwipsGeometry(Tagged(NewLabel("Host Name:", this)), 0, 2520, 855, 255);
+    QLabel* hostCaption = SetTwipsGeometry(Tagged(NewLabel("Host Name:", this)), 0, 2520, 855, 255);
     txtHostName = SetTwipsGeometry(NewTextBox("txtHostName", this), 960, 2400, 3255, 375);
+    // The captions stand at the page's left edge: a box whose caption would run into it starts after it.
+    StartAfter(txtHostName, hostCaption);
     cmdResolve = SetTwipsGeometry(Tagged(NewButton("Resolve", "cmdResolve", this)), 4320, 2400, 1335, 375);
 
-    SetTwipsGeometry(Tagged(NewLabel("IP Address:", this)), 0, 3000, 855, 255);
+    QLabel* addressCaption = SetTwipsGeometry(Tagged(NewLabel("IP Address:", this)), 0, 3000, 855, 255);
     txtIP1 = SetTwipsGeometry(NewTextBox("txtIP1", this), 960, 2880, 375, 375);
     txtIP2 = SetTwipsGeometry(NewTextBox("txtIP2", this), 1560, 2880, 375, 375);
     txtIP3 = SetTwipsGeometry(NewTextBox("txtIP3", this), 2160, 2880, 375, 375);
     txtIP4 = SetTwipsGeometry(NewTextBox("txtIP4", this), 2760, 2880, 375, 375);
-    for (const double left : {1440.0, 2040.0, 2640.0}) {
+    StartAfter(txtIP1, addressCaption);
+    // An octet box holds "255", growing into the gap after it; each dot stays in the middle of its gap.
+    const std::array<QLineEdit*, 4> octets{txtIP1, txtIP2, txtIP3, txtIP4};
+    for (QLineEdit* octet : octets) {
+        octet->setAlignment(Qt::AlignCenter);
+        WidenTo(octet, NeededWidth(octet, QStringLiteral("255")));
+    }
+    for (std::size_t i = 0; i + 1 < octets.size(); ++i) {
         auto* dot = Tagged(new Dot(this));
         // Two pixels would vanish on a low-resolution screen.
-        const QRect rect = TwipsRect(dot, left, 3120, 30, 30);
-        dot->setGeometry(rect.x(), rect.y(), std::max(rect.width(), 3), std::max(rect.height(), 3));
+        const QRect rect = TwipsRect(dot, 0, 3120, 30, 30);
+        const int size = std::max(rect.width(), 3);
+        const int middle = (octets[i]->geometry().right() + 1 + octets[i + 1]->x()) / 2;
+        dot->setGeometry(middle - size / 2, rect.y(), size, std::max(rect.height(), 3));
     }
 
     SetTwipsGeometry(Tagged(NewLabel("Port:", this)), 3720, 3000, 495, 255);
     txtPort = SetTwipsGeometry(NewTextBox("txtPort", this), 4320, 2880, 735, 375);
+    WidenTo(txtPort, NeededWidth(txtPort, QStringLiteral("65535")));
 
-    SetTwipsGeometry(Tagged(NewLabel("Port lookup:", this)), 0, 3480, 855, 255);
+    QLabel* lookupCaption = SetTwipsGeometry(Tagged(NewLabel("Port lookup:", this)), 0, 3480, 855, 255);
     cboPortLookup = Tagged(new QComboBox(this));
     cboPortLookup->setObjectName(QStringLiteral("cboPortLookup"));
     for (const PortLookupEntry& entry : kPortLookup)
         cboPortLookup->addItem(QString::fromLatin1(entry.name), entry.port);
     cboPortLookup->setCurrentIndex(-1);
     SetTwipsGeometry(cboPortLookup, 960, 3360, 2175, 315);
+    StartAfter(cboPortLookup, lookupCaption);
 
     btnSave = Tagged(NewButton(QStringLiteral("Save"), QStringLiteral("btnSave"), this));
     QFont bold = btnSave->font();
     bold.setBold(true);
     btnSave->setFont(bold);
     SetTwipsGeometry(btnSave, 4320, 3360, 1335, 375);
-
-    FitCaptions(this, 6);
-    for (QLineEdit* octet : {txtIP1, txtIP2, txtIP3, txtIP4})
-        FitBox(octet, QStringLiteral("255"), 6);
+    WidenCaptions(this);
 
     connect(btnAdd, &QPushButton::clicked, this, &ServicesPage::Add);
     connect(btnEdit, &QPushButton::clicked, this, &ServicesPage::Edit);

@@ -3,8 +3,8 @@
 #include "core/SettingsStore.h"
 #include "core/StoreNames.h"
 #include "core/Texts.h"
-#include "ui/common/FitText.h"
 #include "ui/common/MessageBox.h"
+#include "ui/common/TextRoom.h"
 #include "ui/options/OptionsLogic.h"
 #include "ui/options/OptionsWidgets.h"
 
@@ -37,14 +37,15 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     for (std::size_t i = 0; i < kFrequencyCaptions.size(); ++i)
         cboFrequency->addItem(QString::fromLatin1(kFrequencyCaptions[i]), kCheckIntervalMinutes[i]);
     SetTwipsGeometry(cboFrequency, 2295, 360, 1815, 315);
+    WidenTo(cboFrequency, NeededWidth(cboFrequency));
 
     SetTwipsGeometry(NewLabel("Light threshold definition:", frame), 120, 840, 5055, 255);
     SetTwipsGeometry(NewLabel("Green:", frame), 120, 1200, 735, 255);
     lstGreen = NewThresholdList(QStringLiteral("lstGreen"), 840, 615);
-    SetTwipsGeometry(NewLabel("%", frame), 1560, 1200, 135, 255);
+    QLabel* greenPercent = SetTwipsGeometry(NewLabel("%", frame), 1560, 1200, 135, 255);
     SetTwipsGeometry(NewLabel("Yellow:", frame), 2040, 1200, 855, 255);
     lstYellow = NewThresholdList(QStringLiteral("lstYellow"), 2640, 735);
-    SetTwipsGeometry(NewLabel("%", frame), 3360, 1200, 135, 255);
+    QLabel* yellowPercent = SetTwipsGeometry(NewLabel("%", frame), 3360, 1200, 135, 255);
 
     // The red row is kept, loaded and written, but never shown: it has no effect on the light.
     QLabel* redLabel = SetTwipsGeometry(NewLabel("Red:", frame), 3840, 1200, 975, 255);
@@ -58,12 +59,16 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     chkAlarm->setObjectName(QStringLiteral("chkAlarm"));
     SetTwipsGeometry(chkAlarm, 120, 1560, 4935, 255);
 
-    SetTwipsGeometry(NewLabel("Connection timeout:", frame), 120, 2040, 1575, 255);
+    QLabel* timeoutCaption = SetTwipsGeometry(NewLabel("Connection timeout:", frame), 120, 2040, 1575, 255);
     txtTimeout = new QLineEdit(frame);
     txtTimeout->setObjectName(QStringLiteral("txtTimeout"));
     SetTwipsGeometry(txtTimeout, 1800, 2040, 735, 285);
     SetTwipsGeometry(NewLabel("seconds", frame), 2640, 2040, 855, 255);
-    FitCaptions(frame, 6);
+    WidenCaptions(frame);
+    StartAfter(txtTimeout, timeoutCaption);
+    FollowOn(greenPercent, lstGreen);
+    FollowOn(yellowPercent, lstYellow);
+    FollowOn(redPercent, lstRed);
 }
 
 QListWidget* SettingsPage::NewThresholdList(const QString& name, double left, double width) {
@@ -77,10 +82,15 @@ QListWidget* SettingsPage::NewThresholdList(const QString& name, double left, do
     list->setUniformItemSizes(true);
     for (int row = 0; row < kThresholdRows; ++row)
         list->addItem(QString::number(PercentForRow(row)));
-    // One row high, whatever the font: a list that shows no whole row could not be scrolled to a value.
+    // One row high, whatever the font: a list that shows no whole row could not be scrolled to a value,
+    // and one that shows part of the next row shows two values. Wide enough for "100" beside its
+    // scroll bar.
     QRect rect = TwipsRect(list, left, 1200, width, 255);
-    rect.setHeight(std::max(rect.height(), list->sizeHintForRow(0) + 2 * list->frameWidth()));
+    const int oneRow = list->sizeHintForRow(0) + 2 * list->frameWidth();
+    rect.translate(0, (rect.height() - oneRow) / 2);
+    rect.setHeight(oneRow);
     list->setGeometry(rect);
+    WidenTo(list, NeededWidth(list));
     FollowScrolling(list);
     return list;
 }
