@@ -5,6 +5,7 @@
 #include "core/Texts.h"
 #include "core/clsConverter.h"
 #include "monitor/ProbeService.h"
+#include "ui/common/AccessibleNames.h"
 #include "ui/common/MessageBox.h"
 #include "ui/common/ServiceWrites.h"
 #include "ui/common/TextRoom.h"
@@ -80,6 +81,12 @@ QuickCheckPanel::QuickCheckPanel(QWidget* client, QuickCheckHost& host, SocketCo
                             static_cast<QWidget*>(txtIPAddr), static_cast<QWidget*>(txtPort),
                             static_cast<QWidget*>(btnConnect), static_cast<QWidget*>(cmdSave)})
         widget->raise();
+
+    // Each caption names the box beside it for assistive technology.
+    NameAfterCaption(txtHostName, lblHost);
+    NameAfterCaption(txtIPAddr, lblIP);
+    NameAfterCaption(txtPort, lblPort);
+    NameAfterCaption(cboPortLookup, lblPortLookup);
 
     QWidget::setTabOrder(btnConnect, txtHostName);
     QWidget::setTabOrder(txtHostName, txtIPAddr);

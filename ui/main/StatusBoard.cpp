@@ -18,6 +18,11 @@ const QColor LightUp(0, 255, 0);
 const QColor LightDown(255, 0, 0);
 const QColor TintedRow(128, 192, 255);
 
+QString RowSpokenText(const QString& host, bool up, const QString& time) {
+    return host + QStringLiteral(": ") + (up ? QStringLiteral("up") : QStringLiteral("down")) +
+           QStringLiteral(", ") + time;
+}
+
 void Paint(QWidget* widget, const QColor& color) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, color);
@@ -36,12 +41,14 @@ StatusBoard::StatusBoard(QWidget* client) : QObject(client), m_twips(client) {
     pctStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pctStatus->setLineWidth(Px(BoardLayout::BoardBorder));
     pctStatus->setFocusPolicy(Qt::ClickFocus);
+    pctStatus->setAccessibleName(QStringLiteral("Service status"));
     m_canvas = new QWidget(pctStatus);
     m_canvas->setAutoFillBackground(true);
 
     VScroll1 = new QScrollBar(Qt::Vertical, m_canvas);
     VScroll1->setRange(0, 0);
     VScroll1->hide();
+    VScroll1->setAccessibleName(QStringLiteral("Scroll through the services"));
     connect(VScroll1, &QScrollBar::valueChanged, this, &StatusBoard::VScroll1_Change);
 
     CreateRow();
@@ -129,6 +136,8 @@ bool StatusBoard::Display(const CheckState& state) {
         time->setText(BoardLayout::ResponseTimeText(state.ResponseTime.value(i)));
         time->show();
         light->setFillColor(state.ServiceUp.value(i) ? LightUp : LightDown);
+        // The colour alone tells nothing to someone who cannot see it.
+        light->setAccessibleName(RowSpokenText(name->text(), state.ServiceUp.value(i), time->text()));
         light->show();
         if (BoardLayout::IsTintedRow(i)) {
             Paint(name, TintedRow);

@@ -32,6 +32,21 @@ const QString BoardBusy = QStringLiteral("Currently checking services. Please wa
 const QString StartupToolTip = QStringLiteral("Click to see server status");
 const QString ProgramImage = QStringLiteral("PROGRAM");
 
+// What the overall light says to someone who cannot see its colour.
+QString OverallLightSpokenText(Light light) {
+    switch (light) {
+    case LightGreen:
+        return QStringLiteral("Overall light: green");
+    case LightYellow:
+        return QStringLiteral("Overall light: yellow");
+    case LightRed:
+        return QStringLiteral("Overall light: red");
+    case LightNone:
+        break;
+    }
+    return QStringLiteral("Overall light: no check yet");
+}
+
 } // namespace
 
 frmMain::frmMain() : frmMain(Options{}) {}
@@ -59,7 +74,7 @@ frmMain::frmMain(Options options)
     setMinimumSize(Px(BoardLayout::MinOuterWidth - BoardLayout::NonClientWidth),
                    PxY(BoardLayout::MinOuterHeight - BoardLayout::NonClientHeight) + MenuBarHeight());
     SetOuterSizeTwips({});
-    SetStatusImage(LoadIconResource(ProgramImage), ProgramImage);
+    SetStatusImage(LoadIconResource(ProgramImage), ProgramImage, LightNone);
 
     connect(&m_schedule, &Schedule::due, this, [this] { m_cycle.CheckServices(true); });
     connect(&m_tray, &MainTray::leftClicked, this, &frmMain::RestoreFromTray);
@@ -309,14 +324,15 @@ void frmMain::UnlockCommands() {
     m_panel->SetCommandsEnabled(true);
 }
 
-void frmMain::SetStatusImage(const QIcon& icon, const QString& name) {
+void frmMain::SetStatusImage(const QIcon& icon, const QString& name, Light light) {
     m_tray.SetStatusImage(icon, name);
+    imgStatus->setAccessibleName(OverallLightSpokenText(light));
     imgStatus->setPixmap(icon.pixmap(imgStatus->size()));
 }
 
 void frmMain::ShowStatusLight(Light light) {
     if (light != LightNone)
-        SetStatusImage(LoadIconResource(LightImageName(light)), LightImageName(light));
+        SetStatusImage(LoadIconResource(LightImageName(light)), LightImageName(light), light);
 }
 
 void frmMain::ShowMainWindow() {

@@ -150,7 +150,7 @@ private:
     void BuildMenus();
     void BuildSurroundings(QWidget* client);
     void PlaceControls(const BoardLayout::WindowLayout& layout);
-    void SetStatusImage(const QIcon& icon, const QString& name);
+    void SetStatusImage(const QIcon& icon, const QString& name, Light light);
     void Say(const QString& text);
 
     // QuickCheckHost

@@ -6,6 +6,7 @@
 #include "core/StoreNames.h"
 #include "core/Texts.h"
 #include "core/clsConverter.h"
+#include "ui/common/AccessibleNames.h"
 #include "ui/common/MessageBox.h"
 #include "ui/common/ServiceWrites.h"
 #include "ui/common/TextRoom.h"
@@ -78,6 +79,7 @@ ServicesPage::ServicesPage(const CheckState& state, SocketControl& socket, QWidg
     lstServices->setObjectName(QStringLiteral("lstServices"));
     lstServices->setSelectionMode(QAbstractItemView::SingleSelection);
     SetTwipsGeometry(lstServices, 120, 240, 3735, 1425);
+    lstServices->setAccessibleName(fraServices->title()); // the frame is its caption
 
     btnEdit = SetTwipsGeometry(NewButton("Edit", "btnEdit", this), 4200, 360, 1335, 375);
     btnAdd = SetTwipsGeometry(NewButton("Add", "btnAdd", this), 4200, 960, 1335, 375);
@@ -87,6 +89,7 @@ ServicesPage::ServicesPage(const CheckState& state, SocketControl& socket, QWidg
     txtHostName = SetTwipsGeometry(NewTextBox("txtHostName", this), 960, 2400, 3255, 375);
     // The captions stand at the page's left edge: a box whose caption would run into it starts after it.
     StartAfter(txtHostName, hostCaption);
+    NameAfterCaption(txtHostName, hostCaption);
     cmdResolve = SetTwipsGeometry(Tagged(NewButton("Resolve", "cmdResolve", this)), 4320, 2400, 1335, 375);
 
     QLabel* addressCaption = SetTwipsGeometry(Tagged(NewLabel("IP Address:", this)), 0, 3000, 855, 255);
@@ -95,9 +98,13 @@ ServicesPage::ServicesPage(const CheckState& state, SocketControl& socket, QWidg
     txtIP3 = SetTwipsGeometry(NewTextBox("txtIP3", this), 2160, 2880, 375, 375);
     txtIP4 = SetTwipsGeometry(NewTextBox("txtIP4", this), 2760, 2880, 375, 375);
     StartAfter(txtIP1, addressCaption);
+    // One caption for four boxes: each is named after it, with its place in the address.
+    const char* const places[] = {"first", "second", "third", "fourth"};
     // An octet box holds "255", growing into the gap after it; each dot stays in the middle of its gap.
     const std::array<QLineEdit*, 4> octets{txtIP1, txtIP2, txtIP3, txtIP4};
-    for (QLineEdit* octet : octets) {
+    for (std::size_t i = 0; i < octets.size(); ++i) {
+        QLineEdit* octet = octets[i];
+        NameAfterCaption(octet, addressCaption, QStringLiteral("%1 part").arg(QLatin1String(places[i])));
         octet->setAlignment(Qt::AlignCenter);
         WidenTo(octet, NeededWidth(octet, QStringLiteral("255")));
     }
@@ -110,8 +117,9 @@ ServicesPage::ServicesPage(const CheckState& state, SocketControl& socket, QWidg
         dot->setGeometry(middle - size / 2, rect.y(), size, std::max(rect.height(), 3));
     }
 
-    SetTwipsGeometry(Tagged(NewLabel("Port:", this)), 3720, 3000, 495, 255);
+    QLabel* portCaption = SetTwipsGeometry(Tagged(NewLabel("Port:", this)), 3720, 3000, 495, 255);
     txtPort = SetTwipsGeometry(NewTextBox("txtPort", this), 4320, 2880, 735, 375);
+    NameAfterCaption(txtPort, portCaption);
     WidenTo(txtPort, NeededWidth(txtPort, QStringLiteral("65535")));
 
     QLabel* lookupCaption = SetTwipsGeometry(Tagged(NewLabel("Port lookup:", this)), 0, 3480, 855, 255);
@@ -122,6 +130,7 @@ ServicesPage::ServicesPage(const CheckState& state, SocketControl& socket, QWidg
     cboPortLookup->setCurrentIndex(-1);
     SetTwipsGeometry(cboPortLookup, 960, 3360, 2175, 315);
     StartAfter(cboPortLookup, lookupCaption);
+    NameAfterCaption(cboPortLookup, lookupCaption);
 
     btnSave = Tagged(NewButton(QStringLiteral("Save"), QStringLiteral("btnSave"), this));
     QFont bold = btnSave->font();

@@ -3,6 +3,7 @@
 #include "core/SettingsStore.h"
 #include "core/StoreNames.h"
 #include "core/Texts.h"
+#include "ui/common/AccessibleNames.h"
 #include "ui/common/MessageBox.h"
 #include "ui/common/TextRoom.h"
 #include "ui/options/OptionsLogic.h"
@@ -31,8 +32,9 @@ QString Read(const QString& key) {
 SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     auto* frame = SetTwipsGeometry(new QGroupBox("Settings", this), 120, 120, 5415, 3375);
 
-    SetTwipsGeometry(NewLabel("Check Frequency:", frame), 120, 390, 1815, 255);
+    QLabel* frequencyCaption = SetTwipsGeometry(NewLabel("Check Frequency:", frame), 120, 390, 1815, 255);
     cboFrequency = new QComboBox(frame);
+    NameAfterCaption(cboFrequency, frequencyCaption);
     cboFrequency->setObjectName(QStringLiteral("cboFrequency"));
     for (std::size_t i = 0; i < kFrequencyCaptions.size(); ++i)
         cboFrequency->addItem(QString::fromLatin1(kFrequencyCaptions[i]), kCheckIntervalMinutes[i]);
@@ -40,16 +42,19 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     WidenTo(cboFrequency, NeededWidth(cboFrequency));
 
     SetTwipsGeometry(NewLabel("Light threshold definition:", frame), 120, 840, 5055, 255);
-    SetTwipsGeometry(NewLabel("Green:", frame), 120, 1200, 735, 255);
+    QLabel* greenCaption = SetTwipsGeometry(NewLabel("Green:", frame), 120, 1200, 735, 255);
     lstGreen = NewThresholdList(QStringLiteral("lstGreen"), 840, 615);
+    NameAfterCaption(lstGreen, greenCaption);
     QLabel* greenPercent = SetTwipsGeometry(NewLabel("%", frame), 1560, 1200, 135, 255);
-    SetTwipsGeometry(NewLabel("Yellow:", frame), 2040, 1200, 855, 255);
+    QLabel* yellowCaption = SetTwipsGeometry(NewLabel("Yellow:", frame), 2040, 1200, 855, 255);
     lstYellow = NewThresholdList(QStringLiteral("lstYellow"), 2640, 735);
+    NameAfterCaption(lstYellow, yellowCaption);
     QLabel* yellowPercent = SetTwipsGeometry(NewLabel("%", frame), 3360, 1200, 135, 255);
 
     // The red row is kept, loaded and written, but never shown: it has no effect on the light.
     QLabel* redLabel = SetTwipsGeometry(NewLabel("Red:", frame), 3840, 1200, 975, 255);
     lstRed = NewThresholdList(QStringLiteral("lstRed"), 4320, 735);
+    NameAfterCaption(lstRed, redLabel);
     QLabel* redPercent = SetTwipsGeometry(NewLabel("%", frame), 5040, 1200, 135, 255);
     for (QWidget* hidden :
          {static_cast<QWidget*>(redLabel), static_cast<QWidget*>(lstRed), static_cast<QWidget*>(redPercent)})
@@ -62,6 +67,7 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     QLabel* timeoutCaption = SetTwipsGeometry(NewLabel("Connection timeout:", frame), 120, 2040, 1575, 255);
     txtTimeout = new QLineEdit(frame);
     txtTimeout->setObjectName(QStringLiteral("txtTimeout"));
+    NameAfterCaption(txtTimeout, timeoutCaption);
     SetTwipsGeometry(txtTimeout, 1800, 2040, 735, 285);
     SetTwipsGeometry(NewLabel("seconds", frame), 2640, 2040, 855, 255);
     WidenCaptions(frame);
