@@ -129,7 +129,7 @@ TEST_F(Board, RealCycleDrawsThreeServices) {
     EXPECT_EQ(w.shpServiceLight(0)->fillColor(), QColor(0, 255, 0));
     EXPECT_EQ(w.shpServiceLight(2)->fillColor(), QColor(255, 0, 0));
     EXPECT_EQ(w.StatusImageName(), "YELLOWLED");
-    EXPECT_TRUE(w.cmdStatus->isEnabled());
+    EXPECT_TRUE(w.cmdStatus()->isEnabled());
     EXPECT_FALSE(w.grab().toImage().isNull());
 }
 

@@ -41,12 +41,12 @@ using Accessibility = MainWindowTest;
 TEST_F(Accessibility, EveryControlIsNamedAndEveryLightSaysWhatItShows) {
     frmMain& w = Make();
     w.show();
-    EXPECT_EQ(AccessibleName(w.imgStatus), "Overall light: no check yet");
+    EXPECT_EQ(AccessibleName(w.imgStatus()), "Overall light: no check yet");
     ShowResults({{"web", "192.0.2.1:80"}, {"mail", "192.0.2.2:25"}}, {true, false}, {47.0f, 2003.0f});
     w.ShowStatusLight(LightYellow);
     EXPECT_EQ(AccessibleName(w.shpServiceLight(0)), "web: up, 47ms");
     EXPECT_EQ(AccessibleName(w.shpServiceLight(1)), "mail: down, 2003ms");
-    EXPECT_EQ(AccessibleName(w.imgStatus), "Overall light: yellow");
+    EXPECT_EQ(AccessibleName(w.imgStatus()), "Overall light: yellow");
     EXPECT_EQ(AccessibleName(w.txtHostName()), "Host");
     EXPECT_EQ(Unnamed(&w), "");
 

@@ -76,7 +76,7 @@ TEST_F(Waits, BoxesLeftOpenDuringACheckHoldNothing) {
     note->accept();
     about->accept();
     const QDateTime firstCheck = w.checkState().LastCheckTime;
-    w.cmdStatus->click();
+    w.cmdStatus()->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.checkState().blnCheckInProgress; }, 2 * 1000 + 3000));
     EXPECT_GT(w.checkState().LastCheckTime, firstCheck);
 }
@@ -90,7 +90,7 @@ TEST_F(Waits, ALookupAnswersOnlyThePanelThatAskedAndClosingDropsIt) {
         return w.txtHostName()->text() + ' ' + w.txtIPAddr()->text() + ':' + w.txtPort()->text();
     };
     auto commandsEnabled = [&] {
-        return QList<bool>{w.cmdStatus->isEnabled(), w.Tools->menuAction()->isEnabled(),
+        return QList<bool>{w.cmdStatus()->isEnabled(), w.Tools->menuAction()->isEnabled(),
                            w.cmdSave()->isEnabled(), w.btnConnect()->isEnabled(),
                            w.cboPortLookup()->isEnabled()};
     };

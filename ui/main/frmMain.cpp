@@ -9,18 +9,15 @@
 #include "ui/common/AppPaths.h"
 #include "ui/common/DesktopOpener.h"
 #include "ui/common/MessageBox.h"
-#include "ui/common/TextRoom.h"
 #include "ui/common/Twips.h"
 #include "ui/options/frmOptions.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QSessionManager>
 #include <QTimer>
@@ -31,22 +28,6 @@ namespace {
 const QString BoardBusy = QStringLiteral("Currently checking services. Please wait");
 const QString StartupToolTip = QStringLiteral("Click to see server status");
 const QString ProgramImage = QStringLiteral("PROGRAM");
-
-// What the overall light says to someone who cannot see its colour.
-QString OverallLightSpokenText(Light light) {
-    switch (light) {
-    case LightGreen:
-        return QStringLiteral("Overall light: green");
-    case LightYellow:
-        return QStringLiteral("Overall light: yellow");
-    case LightRed:
-        return QStringLiteral("Overall light: red");
-    case LightNone:
-        break;
-    }
-    return QStringLiteral("Overall light: no check yet");
-}
-
 } // namespace
 
 frmMain::frmMain() : frmMain(Options{}) {}
@@ -68,7 +49,10 @@ frmMain::frmMain(Options options)
     BuildMenus();
     m_panel = new QuickCheckPanel(m_client, *this, m_socket, m_state);
     m_board = new StatusBoard(m_client);
-    BuildSurroundings(m_client);
+    m_footer = new BoardFooter(m_client);
+    m_board->SetBackground(txtHostName()->palette().color(QPalette::Base));
+    connect(m_footer->cmdStatus, &QPushButton::clicked, this, &frmMain::cmdStatus_Click);
+    connect(m_footer, &BoardFooter::linkClicked, this, &frmMain::lblHyperlink_Click);
     connect(m_board, &StatusBoard::rowClicked, this, &frmMain::lblServiceName_Click);
 
     setMinimumSize(Px(BoardLayout::MinOuterWidth - BoardLayout::NonClientWidth),
@@ -108,34 +92,6 @@ void frmMain::BuildMenus() {
     connect(Settings, &QAction::triggered, this, &frmMain::Settings_Click);
     connect(mnuContents, &QAction::triggered, this, &frmMain::mnuContents_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
-}
-
-// The controls around the board: the status button, the overall light and the link.
-void frmMain::BuildSurroundings(QWidget* client) {
-    cmdStatus = new QPushButton(QStringLiteral("Check all saved services now"), client);
-    cmdStatus->setGeometry(Px(120), PxY(4920), Px(2535), PxY(375));
-    WidenTo(cmdStatus, NeededWidth(cmdStatus));
-    connect(cmdStatus, &QPushButton::clicked, this, &frmMain::cmdStatus_Click);
-
-    imgStatus = new QLabel(client);
-    imgStatus->setGeometry(Px(3000), PxY(4920), Px(240), PxY(240));
-
-    lblHyperlink = new QLabel(QString::fromLatin1(HyperlinkCaption), client);
-    lblHyperlink->setTextFormat(Qt::PlainText);
-    lblHyperlink->setAlignment(Qt::AlignCenter);
-    QFont font = lblHyperlink->font();
-    font.setBold(true);
-    font.setUnderline(true);
-    // The link's size was chosen against the 8-point layout font and follows the window's font.
-    font.setPointSizeF(13.5 * m_twips.Factor());
-    lblHyperlink->setFont(font);
-    QPalette palette = lblHyperlink->palette();
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::Active, QPalette::Highlight));
-    lblHyperlink->setPalette(palette);
-    lblHyperlink->setGeometry(Px(120), PxY(5400), Px(BoardLayout::HyperlinkWidth), PxY(375));
-    lblHyperlink->installEventFilter(this);
-
-    m_board->SetBackground(txtHostName()->palette().color(QPalette::Base));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -180,9 +136,7 @@ void frmMain::SetOuterSizeTwips(BoardLayout::OuterSize size) {
 
 void frmMain::PlaceControls(const BoardLayout::WindowLayout& layout) {
     m_board->Place(layout);
-    cmdStatus->move(cmdStatus->x(), PxY(layout.cmdStatusTop));
-    imgStatus->move(imgStatus->x(), PxY(layout.imgStatusTop));
-    lblHyperlink->move(Px(layout.hyperlinkLeft), PxY(layout.hyperlinkTop));
+    m_footer->Place(layout);
 }
 
 void frmMain::ArrangeControls() {
@@ -222,7 +176,7 @@ void frmMain::Form_Load() {
     ArrangeControls();
     m_board->SetBackground(txtHostName()->palette().color(QPalette::Base));
     m_helpFile = HelpFilePath();
-    lblHyperlink->setCursor(LoadCursorResource(QStringLiteral("Hyperlink")));
+    m_footer->SetLinkCursor();
     // The readers fall back to the same defaults, so a store that refuses the seeds loses nothing.
     SeedCheckSettings();
     // Told before the first check, so the user knows why services or settings may be missing.
@@ -311,14 +265,14 @@ void frmMain::RestoreFromTray() {
 // What the check cycle asks of the window
 
 void frmMain::LockCommands() {
-    cmdStatus->setEnabled(false);
+    cmdStatus()->setEnabled(false);
     setCursor(Qt::WaitCursor);
     Tools->menuAction()->setEnabled(false);
     m_panel->SetCommandsEnabled(false);
 }
 
 void frmMain::UnlockCommands() {
-    cmdStatus->setEnabled(true);
+    cmdStatus()->setEnabled(true);
     unsetCursor();
     Tools->menuAction()->setEnabled(true);
     m_panel->SetCommandsEnabled(true);
@@ -326,8 +280,7 @@ void frmMain::UnlockCommands() {
 
 void frmMain::SetStatusImage(const QIcon& icon, const QString& name, Light light) {
     m_tray.SetStatusImage(icon, name);
-    imgStatus->setAccessibleName(OverallLightSpokenText(light));
-    imgStatus->setPixmap(icon.pixmap(imgStatus->size()));
+    m_footer->ShowLight(icon, light);
 }
 
 void frmMain::ShowStatusLight(Light light) {
@@ -394,13 +347,6 @@ void frmMain::lblServiceName_Click(int index) {
     m_panel->LoadService(host, value);
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lblHyperlink && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        lblHyperlink_Click();
-    return QMainWindow::eventFilter(watched, event);
-}
-
 // ---------------------------------------------------------------------------------------------
 // What the quick-check panel asks of the window
 
@@ -409,7 +355,7 @@ void frmMain::PanelWaitChanged(bool waiting) {
     // re-enables its own locks when it ends.
     if (m_state.blnCheckInProgress)
         return;
-    cmdStatus->setEnabled(!waiting);
+    cmdStatus()->setEnabled(!waiting);
     Tools->menuAction()->setEnabled(!waiting);
 }
 

@@ -8,6 +8,7 @@
 #include "monitor/Schedule.h"
 #include "ui/common/AlarmPlayer.h"
 #include "ui/common/Twips.h"
+#include "ui/main/BoardFooter.h"
 #include "ui/main/BoardLayout.h"
 #include "ui/main/MainTray.h"
 #include "ui/main/QuickCheckPanel.h"
@@ -109,10 +110,11 @@ public:
     void lblHyperlink_Click();
     void RestoreFromTray();
 
+    QPushButton* cmdStatus() const { return m_footer->cmdStatus; }
+    QLabel* imgStatus() const { return m_footer->imgStatus; }
+    QLabel* lblHyperlink() const { return m_footer->lblHyperlink; }
+
     // The window's own controls, named as the rest of the program speaks of them.
-    QPushButton* cmdStatus = nullptr;
-    QLabel* imgStatus = nullptr;
-    QLabel* lblHyperlink = nullptr;
     QMenu* mnuFile = nullptr;
     QAction* mnuExit = nullptr;
     QMenu* Tools = nullptr;
@@ -121,7 +123,6 @@ public:
     QAction* mnuContents = nullptr;
     QAction* mnuAbout = nullptr;
 
-    static constexpr const char* HyperlinkCaption = "HTTP://WWW.VANTREL.EXAMPLE/";
     static constexpr const char* HyperlinkTarget = "http://www.vantrel.example/?ad=qorvix1";
 
     // CheckHost
@@ -144,11 +145,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMenus();
-    void BuildSurroundings(QWidget* client);
     void PlaceControls(const BoardLayout::WindowLayout& layout);
     void SetStatusImage(const QIcon& icon, const QString& name, Light light);
     void Say(const QString& text);
@@ -179,6 +178,7 @@ private:
     QWidget* m_client = nullptr;
     QuickCheckPanel* m_panel = nullptr;
     StatusBoard* m_board = nullptr;
+    BoardFooter* m_footer = nullptr;
 
     QString m_helpFile;
     QPointer<QDialog> m_about;
