@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 // The overall light; a smaller value is a worse light.
@@ -9,3 +10,18 @@ enum Light : quint8 {
     LightYellow = 2,
     LightGreen = 3,
 };
+
+// "green", "yellow", "red"; empty for none.
+inline QString LightColourName(Light light) {
+    switch (light) {
+    case LightGreen:
+        return QStringLiteral("green");
+    case LightYellow:
+        return QStringLiteral("yellow");
+    case LightRed:
+        return QStringLiteral("red");
+    case LightNone:
+        break;
+    }
+    return {};
+}

@@ -11,17 +11,8 @@
 namespace {
 // What the overall light says to someone who cannot see its colour.
 QString OverallLightSpokenText(Light light) {
-    switch (light) {
-    case LightGreen:
-        return QStringLiteral("Overall light: green");
-    case LightYellow:
-        return QStringLiteral("Overall light: yellow");
-    case LightRed:
-        return QStringLiteral("Overall light: red");
-    case LightNone:
-        break;
-    }
-    return QStringLiteral("Overall light: no check yet");
+    const QString colour = LightColourName(light);
+    return QStringLiteral("Overall light: ") + (colour.isEmpty() ? QStringLiteral("no check yet") : colour);
 }
 } // namespace
 

@@ -17,17 +17,8 @@ QString Quoted(const QString& text) {
 } // namespace
 
 QString LightImageName(Light light) {
-    switch (light) {
-    case LightGreen:
-        return QStringLiteral("GREENLED");
-    case LightYellow:
-        return QStringLiteral("YELLOWLED");
-    case LightRed:
-        return QStringLiteral("REDLED");
-    case LightNone:
-        break;
-    }
-    return {};
+    const QString colour = LightColourName(light);
+    return colour.isEmpty() ? colour : colour.toUpper() + QStringLiteral("LED");
 }
 
 MainTray::MainTray(std::unique_ptr<TrayBackend> backend, QObject* parent)
