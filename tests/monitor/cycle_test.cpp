@@ -1,10 +1,7 @@
-#include "core/clsConverter.h"
-#include "monitor/ProbeService.h"
 #include "tests/monitor/CycleFakes.h"
 
 #include <QElapsedTimer>
 #include <QTest>
-#include <QTimer>
 #include <cmath>
 
 namespace {
@@ -207,20 +204,6 @@ TEST_F(CycleTest, NothingStartsWhileTheNoServicesQuestionIsOpen) {
 
     EXPECT_TRUE(dueWhileAsking);
     EXPECT_EQ(Dialogue(), (QStringList{"Lock", "Ask", "Inform", "Unlock"}));
-}
-
-TEST_F(CycleTest, NothingStartsWhileTheSocketWaits) {
-    SilentPeer silent;
-    bool couldStart = true;
-    QTimer::singleShot(50, [&] {
-        couldStart = cycle.CanStart();
-        cycle.CheckServices(true);
-        socket.Abort();
-    });
-    EXPECT_FALSE(
-        ProbeService(socket, clsConverter(), 2000, QStringLiteral("127.0.0.1:%1").arg(silent.port())));
-    EXPECT_FALSE(couldStart);
-    EXPECT_TRUE(window.calls.isEmpty());
 }
 
 TEST_F(CycleTest, ExitDuringAProbeStopsBeforeTheNextOneAndStartsNothingNew) {
