@@ -424,6 +424,14 @@ std::optional<StoreDamage> TakeStoreDamage(const QString& appName) {
     return g_damage.take(path);
 }
 
+QString StoreReadProblem(const QString& appName) {
+    QMutexLocker locker(&g_mutex);
+    if (appName.isEmpty())
+        return {};
+    const QString path = StoreFile::PathFor(appName);
+    return Current(path).unreadable ? QStringLiteral("%1 cannot be read").arg(path) : QString();
+}
+
 QString LastStoreError() {
     QMutexLocker locker(&g_mutex);
     return g_lastError;

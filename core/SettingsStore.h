@@ -16,6 +16,10 @@ bool DeleteSetting(const QString& appName, const QString& section, const QString
 // std::nullopt is the "nothing" result for an absent or empty section; never an empty list.
 std::optional<QList<QPair<QString, QString>>> GetAllSettings(const QString& appName, const QString& section);
 
+// Why the application's store file cannot be read as it is now (no permission, an I/O error),
+// in words for a message; empty when it was read or does not exist. Reading never writes.
+QString StoreReadProblem(const QString& appName);
+
 // Why the last SaveSetting or DeleteSetting of this process failed, in words for a message box.
 QString LastStoreError();
 

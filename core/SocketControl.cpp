@@ -138,6 +138,7 @@ struct SocketControl::Private {
     quint16 peerPort = 0;
     qint16 connectTimeoutMs = DefaultConnectTimeoutMs;
     int fd = -1; // an established connection, or -1
+    int connectError = 0;
 
     // The wait under way, if any.
     bool busy = false;
@@ -244,30 +245,39 @@ void SocketControl::OpenConnection() {
 }
 
 void SocketControl::BeginConnect(std::function<void()> done) {
-    if (d->busy)
+    if (d->busy) {
+        d->connectError = EBUSY;
         return done();
+    }
     CloseConnection();
     const std::optional<in_addr_t> address = ParseDottedDecimal(d->peerAddress);
-    if (!address || d->peerPort == 0)
+    if (!address || d->peerPort == 0) {
+        d->connectError = EINVAL;
         return done();
+    }
 
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    if (fd < 0) {
+        d->connectError = errno;
         return done();
+    }
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
     peer.sin_port = htons(d->peerPort);
     peer.sin_addr.s_addr = *address;
     bool established = ::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0;
+    int error = established ? 0 : errno;
     // EINTR leaves the connect going on in the background, exactly like EINPROGRESS.
-    if (!established && (errno == EINPROGRESS || errno == EINTR)) {
+    if (!established && (error == EINPROGRESS || error == EINTR)) {
         // A near peer has often answered already; then nothing needs to wait.
         if (!PollReady(fd, POLLOUT, 0)) {
             const int timeoutMs = d->connectTimeoutMs > 0 ? d->connectTimeoutMs : DefaultConnectTimeoutMs;
             Await(
                 fd, true, timeoutMs,
                 [this, fd](bool ready) {
-                    if (ready && PendingSocketError(fd) == 0)
+                    // Not ready means the time-out (or an abort, whose answer nobody reads).
+                    d->connectError = ready ? PendingSocketError(fd) : ETIMEDOUT;
+                    if (d->connectError == 0)
                         d->fd = fd;
                     else
                         ::close(fd);
@@ -275,8 +285,10 @@ void SocketControl::BeginConnect(std::function<void()> done) {
                 std::move(done));
             return;
         }
-        established = PendingSocketError(fd) == 0;
+        error = PendingSocketError(fd);
+        established = error == 0;
     }
+    d->connectError = error;
     if (established)
         d->fd = fd;
     else
@@ -286,6 +298,10 @@ void SocketControl::BeginConnect(std::function<void()> done) {
 
 bool SocketControl::IsConnected() const {
     return d->fd >= 0;
+}
+
+int SocketControl::LastConnectError() const {
+    return d->connectError;
 }
 
 void SocketControl::CloseConnection() {

@@ -32,6 +32,9 @@ public:
     void OpenConnection();            // blocks until connected, refused or timed out
     bool IsConnected() const;
     void CloseConnection();
+    // Why the last connect did not open: 0 after one that opened, ETIMEDOUT when nothing answered
+    // within the time-out, otherwise the system's error number (ECONNREFUSED, EHOSTUNREACH, ...).
+    int LastConnectError() const;
 
     // PeerName := name, then PeerAddress := what the lookup finds (empty when nothing).
     void BeginLookup(const QString& name, std::function<void()> done);

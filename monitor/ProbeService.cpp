@@ -40,11 +40,11 @@ bool PrepareProbe(SocketControl& objSocket, const clsConverter& Converter, qint1
     return true;
 }
 
-bool TakeResult(SocketControl& objSocket) {
-    const bool up = objSocket.IsConnected();
-    if (objSocket.IsConnected())
-        objSocket.CloseConnection(); // nothing is sent: an opened connection is the whole test
-    return up;
+ProbeOutcome TakeResult(SocketControl& objSocket) {
+    if (!objSocket.IsConnected())
+        return ClassifyConnectError(objSocket.LastConnectError());
+    objSocket.CloseConnection(); // nothing is sent: an opened connection is the whole test
+    return {ProbeReason::Open, {}};
 }
 
 } // namespace
@@ -54,12 +54,18 @@ bool ProbeService(SocketControl& objSocket, const clsConverter& Converter, qint1
     if (!PrepareProbe(objSocket, Converter, TimeoutMs, service))
         return false;
     objSocket.OpenConnection();
-    return TakeResult(objSocket);
+    return TakeResult(objSocket).up();
+}
+
+void BeginProbeService(SocketControl& objSocket, const clsConverter& Converter, qint16 TimeoutMs,
+                       const QString& service, std::function<void(const ProbeOutcome&)> done) {
+    if (!PrepareProbe(objSocket, Converter, TimeoutMs, service))
+        return done({ProbeReason::NoPort, {}});
+    objSocket.BeginConnect([&objSocket, done = std::move(done)] { done(TakeResult(objSocket)); });
 }
 
 void BeginProbeService(SocketControl& objSocket, const clsConverter& Converter, qint16 TimeoutMs,
                        const QString& service, std::function<void(bool up)> done) {
-    if (!PrepareProbe(objSocket, Converter, TimeoutMs, service))
-        return done(false);
-    objSocket.BeginConnect([&objSocket, done = std::move(done)] { done(TakeResult(objSocket)); });
+    BeginProbeService(objSocket, Converter, TimeoutMs, service,
+                      [done = std::move(done)](const ProbeOutcome& outcome) { done(outcome.up()); });
 }

@@ -2,6 +2,7 @@
 
 #include "core/SocketControl.h"
 #include "core/clsConverter.h"
+#include "monitor/ProbeOutcome.h"
 
 #include <QString>
 #include <functional>
@@ -15,3 +16,7 @@ bool ProbeService(SocketControl& objSocket, const clsConverter& Converter, qint1
 // when the answer needs no wait. Nothing runs when the socket's wait is aborted.
 void BeginProbeService(SocketControl& objSocket, const clsConverter& Converter, qint16 TimeoutMs,
                        const QString& service, std::function<void(bool up)> done);
+
+// The same probe with the reason a service was found down; `done(outcome)` runs as above.
+void BeginProbeService(SocketControl& objSocket, const clsConverter& Converter, qint16 TimeoutMs,
+                       const QString& service, std::function<void(const ProbeOutcome&)> done);
