@@ -42,7 +42,7 @@ int RunCheckCommand(std::optional<qint16> timeoutMs, std::FILE* out) {
     }
     const auto services = GetAllSettings(StoreNames::App, StoreNames::Services);
     if (!services) {
-        Print(out, UnknownLine(QStringLiteral("no services are defined")) + QLatin1Char('\n'));
+        Print(out, NoServicesLine() + QLatin1Char('\n'));
         return Unknown;
     }
 

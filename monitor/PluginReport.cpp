@@ -85,7 +85,7 @@ ExitStatus StatusOf(Light light) {
 QString StatusLine(Light light, const QList<ServiceResult>& services) {
     const int count = static_cast<int>(services.size());
     if (count == 0)
-        return UnknownLine(QStringLiteral("no services to check"));
+        return NoServicesLine();
     const int up = UpCount(services);
     return Prefix(StatusOf(light)) + CycleTexts::UpShare(up, count, PercentUpRounded(up, count)) +
            QStringLiteral(" | ") + PerfData(services);
@@ -93,6 +93,10 @@ QString StatusLine(Light light, const QList<ServiceResult>& services) {
 
 QString UnknownLine(const QString& why) {
     return Prefix(Unknown) + OneLine(why);
+}
+
+QString NoServicesLine() {
+    return UnknownLine(QStringLiteral("no services are defined"));
 }
 
 QString ServiceLine(const ServiceResult& service) {

@@ -27,6 +27,8 @@ ExitStatus StatusOf(Light light);
 QString StatusLine(Light light, const QList<ServiceResult>& services);
 // "VANTREL UNKNOWN - why": the status line when nothing could be checked.
 QString UnknownLine(const QString& why);
+// The status line when the store holds no services.
+QString NoServicesLine();
 // "mail: 10.0.0.2:25 up, 3 ms" or "web: 10.0.0.1:80 down, 0 ms, connection refused".
 QString ServiceLine(const ServiceResult& service);
 // The status line, then one line per service in the order given; every line ends in a line feed.

@@ -103,6 +103,13 @@ check_leaves_store_alone "no services" --check
 expect_status 3 "--check without services"
 [[ $out == "VANTREL UNKNOWN - no services are defined" ]] || fail "no services: '$out'"
 
+# A store that is there but cannot be read is UNKNOWN too, and says which file.
+rm "$store" && mkdir "$store"
+run --check
+expect_status 3 "--check with an unreadable store"
+[[ $out == "VANTREL UNKNOWN - "*"$store"* ]] || fail "unreadable store: '$out'"
+rmdir "$store"
+
 # Green, yellow and red from the stored thresholds; no Green, Yellow or Timeout stored in the first,
 # which the tray program would seed and --check must not.
 perf_item="('([^']|'')+'|[^ '=]+)=(-?[0-9.]+|U)(ms)?(;[^; ]*){0,4}"

@@ -28,7 +28,7 @@ TEST(PluginReport, ExitStatusAndStatusWordFollowTheLight) {
         EXPECT_EQ(StatusOf(c.light), c.status) << c.prefix;
         EXPECT_TRUE(StatusLine(c.light, services).startsWith(QLatin1StringView(c.prefix))) << c.prefix;
     }
-    EXPECT_EQ(StatusLine(LightNone, {}), QStringLiteral("VANTREL UNKNOWN - no services to check"));
+    EXPECT_EQ(StatusLine(LightNone, {}), QStringLiteral("VANTREL UNKNOWN - no services are defined"));
 }
 
 TEST(PluginReport, FullReportOfUpAndDownServices) {
