@@ -1,5 +1,9 @@
-// The executable: the main window is the program; it lives in the notification area until
-// "Exit and unload", the end of the desktop session, or SIGTERM / SIGINT.
+// The executable. Without options it is the tray program: the main window lives in the notification
+// area until "Exit and unload", the end of the desktop session, or SIGTERM / SIGINT. --help,
+// --version and --check answer on the terminal and need no display.
+#include "app/CheckCommand.h"
+#include "app/CommandLine.h"
+#include "app/GraphicalSession.h"
 #include "resources/Resources.h"
 #include "ui/common/SingleInstance.h"
 #include "ui/main/ExitSignals.h"
@@ -7,8 +11,48 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
 
-int main(int argc, char** argv) {
+namespace {
+
+void Print(std::FILE* stream, const QString& line) {
+    std::fputs((line + QLatin1Char('\n')).toUtf8().constData(), stream);
+}
+
+// Warnings (a damaged store, say) go to the terminal or cron's mail, never to the journal.
+void WarnOnStandardError(QtMsgType, const QMessageLogContext&, const QString& message) {
+    Print(stderr, CommandLineTexts::Program + QStringLiteral(": ") + message);
+}
+
+// The modes that answer on the terminal: no display, no session bus, no single-instance hand-over.
+int RunCommand(int argc, char** argv, const CommandLine& command) {
+    QCoreApplication app(argc, argv);
+    qInstallMessageHandler(WarnOnStandardError);
+    switch (command.mode) {
+    case CommandLine::Mode::Help:
+        std::fputs(UsageText().toUtf8().constData(), stdout);
+        return 0;
+    case CommandLine::Mode::Version:
+        Print(stdout, CommandLineTexts::VersionLine());
+        return 0;
+    case CommandLine::Mode::Check:
+        return RunCheckCommand(command.timeoutMs, stdout);
+    case CommandLine::Mode::Invalid:
+    case CommandLine::Mode::Tray:
+        break;
+    }
+    Print(stderr, CommandLineTexts::InvalidOption(command.error));
+    // A monitoring system reads 3 as UNKNOWN; elsewhere 2 is the usual answer to a wrong usage.
+    return command.checkRequested ? 3 : 2;
+}
+
+int RunTrayProgram(int argc, char** argv, const CommandLine& command) {
+    // Without a display the toolkit would abort inside QApplication's constructor.
+    if (const QString why = UnreachableDisplay(command.platform, command.display); !why.isEmpty()) {
+        Print(stderr, CommandLineTexts::NoGraphicalSession(why));
+        return 1;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel Local"));
     // Closing or hiding the window leaves the program running in the notification area.
@@ -31,4 +75,16 @@ int main(int argc, char** argv) {
     // Loaded from inside the event loop, so an exit requested during the first check still ends it.
     QTimer::singleShot(0, &window, &frmMain::Form_Load);
     return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine command = ParseCommandLine(arguments);
+    if (command.mode == CommandLine::Mode::Tray)
+        return RunTrayProgram(argc, argv, command);
+    return RunCommand(argc, argv, command);
 }

@@ -28,11 +28,15 @@ bool SeedCheckSettings() {
 }
 
 qint16 ReadTimeoutMs() {
-    const double seconds =
-        std::clamp(ParseNumeric(ReadSetting(StoreNames::Timeout)).value_or(CheckDefaults::TimeoutSeconds),
-                   CheckDefaults::MinTimeoutSeconds, CheckDefaults::MaxTimeoutSeconds);
+    return TimeoutMsFromSeconds(
+        ParseNumeric(ReadSetting(StoreNames::Timeout)).value_or(CheckDefaults::TimeoutSeconds));
+}
+
+qint16 TimeoutMsFromSeconds(double seconds) {
+    const double bounded =
+        std::clamp(seconds, CheckDefaults::MinTimeoutSeconds, CheckDefaults::MaxTimeoutSeconds);
     // The default rounding mode rounds halves to the even neighbour.
-    return static_cast<qint16>(std::nearbyint(seconds * 1000.0));
+    return static_cast<qint16>(std::nearbyint(bounded * 1000.0));
 }
 
 double ReadThreshold(const QString& key, double seededDefault) {

@@ -23,6 +23,8 @@ bool SeedCheckSettings();
 
 // Timeout in milliseconds: not numeric reads as 10 s, anything outside 1..30 s is clamped into it.
 qint16 ReadTimeoutMs();
+// A time-out in seconds as milliseconds, clamped into 1..30 s like the stored one.
+qint16 TimeoutMsFromSeconds(double seconds);
 // A Green or Yellow threshold in percent; not numeric reads as `seededDefault`.
 double ReadThreshold(const QString& key, double seededDefault);
 // The alarm is on exactly when Sound is "1".

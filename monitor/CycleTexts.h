@@ -11,10 +11,15 @@ inline QString LastCheckLine(int lastUpCount, int serviceCount, int percentUp) {
     return QStringLiteral("Last check: %1/%2(%3%) up").arg(lastUpCount).arg(serviceCount).arg(percentUp);
 }
 
+// "4 of 5 servers (80%) are up": the share as the tooltip and the command line's report say it.
+inline QString UpShare(int upCount, int serviceCount, int percentUp) {
+    return QStringLiteral("%1 of %2 servers (%3%) are up").arg(upCount).arg(serviceCount).arg(percentUp);
+}
+
 // The second line deliberately begins with a blank.
 inline QString Summary(int upCount, int serviceCount, int percentUp) {
-    return QStringLiteral("%1 of %2 servers (%3%) are up.").arg(upCount).arg(serviceCount).arg(percentUp) +
-           LineBreak + QStringLiteral(" Click to see details.");
+    return UpShare(upCount, serviceCount, percentUp) + QLatin1Char('.') + LineBreak +
+           QStringLiteral(" Click to see details.");
 }
 
 inline const QString NoServicesQuestion = QStringLiteral("No services to be monitored have been defined") +

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6network6 fonts-dejavu-core
+    libxcb1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     xvfb xauth trayer xdotool x11-utils x11-apps openbox imagemagick
