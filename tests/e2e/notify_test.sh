@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # notify_test.sh PROGRAM ARTIFACT_DIR: desktop notifications through a real notification server
-# (dunst) on a private session bus. Two services are up at start-up, which tells nothing; one stops
-# listening and the next check names it in a critical notification with its reason; it listens again
-# and the check after that says it is up again, replacing the first notification; choosing the
-# notification shows the main window.
+# (dunst) on a private session bus. The first check names the one service that is down from the start
+# (its name written as markup, which reaches the server as plain text); a service that stops listening
+# is named by the next check with its reason, and its return by the check after that, each notification
+# replacing the one before; choosing the notification shows the main window.
 E2E_ARTIFACTS=$2
 source "$(dirname "$0")/lib.sh"
 program=$1
@@ -53,12 +53,23 @@ while True:
     mail_port=$(cat "$mail_port_file")
 }
 start_mail 0
-e2e_write_store '[Services]' "mail=127.0.0.1:$mail_port" "web=127.0.0.1:$E2E_OPEN_PORT"
+e2e_write_store '[Services]' "mail=127.0.0.1:$mail_port" "web=127.0.0.1:$E2E_OPEN_PORT" \
+    "<i>db</i>=127.0.0.1:$E2E_CLOSED_PORT"
 
 e2e_start_program "$program"
 icon=$(e2e_wait_for_tray_icon "$E2E_CLASS" 20) || e2e_fail "no icon of the program in the notification area"
-e2e_expect 0 -F 'vantrel.tray: shown image=GREENLED tooltip="2 of 2 servers (100%) are up.' 20 "the first check's summary"
-! grep -q 'vantrel.notify' "$E2E_PROGRAM_LOG" || e2e_fail "a check with every service up sent a notification"
+e2e_expect 0 -F 'vantrel.notify: sent critical replaces 0 summary "1 of 3 servers down" body "<i>db</i>: connection refused"' \
+    20 "the notification of the service down from the start"
+e2e_expect 0 -E '^vantrel.notify: shown id [1-9][0-9]*$' 10 "the server's answer to the first notification"
+first_id=$(sed -n 's/^vantrel.notify: shown id \([0-9]*\)$/\1/p' "$E2E_PROGRAM_LOG" | head -n1)
+e2e_wait_until 10 grep -qF 'string "1 of 3 servers down"' "$calls" || e2e_fail "the bus carried no such notification"
+grep -qF 'string "&lt;i&gt;db&lt;/i&gt;: connection refused"' "$calls" ||
+    e2e_fail "the body did not reach the server as plain text: $(grep -F 'connection refused' "$calls")"
+grep -qF 'string "Vantrel Local"' "$calls" || e2e_fail "the notification did not carry the program's name"
+grep -A1 -F 'string "urgency"' "$calls" | grep -qF 'byte 2' || e2e_fail "the notification was not critical"
+grep -A1 -F 'string "desktop-entry"' "$calls" | grep -qF 'string "vantrel-local"' ||
+    e2e_fail "the notification did not name the desktop entry"
+e2e_wait_until 10 test "$(dunstctl count displayed)" -ge 1 || e2e_fail "dunst shows no notification"
 
 mark=$(e2e_mark)
 e2e_click "$icon" 1
@@ -69,17 +80,10 @@ kill -TERM "$mail_pid"
 e2e_wait_for_exit "$mail_pid" 10 || true
 mark=$(e2e_mark)
 e2e_check_now "$main"
-e2e_expect "$mark" -F 'vantrel.notify: sent critical replaces 0 summary "1 of 2 servers down" body "mail: connection refused"' \
+e2e_expect "$mark" -F "vantrel.notify: sent critical replaces $first_id summary \"2 of 3 servers down\" body \"mail: connection refused\"" \
     20 "the notification of the service that went down"
-e2e_expect "$mark" -E '^vantrel.notify: shown id [1-9][0-9]*$' 10 "the server's answer to the first notification"
-first_id=$(tail -n "+$((mark + 1))" "$E2E_PROGRAM_LOG" | sed -n 's/^vantrel.notify: shown id \([0-9]*\)$/\1/p' | head -n1)
-e2e_wait_until 10 grep -qF 'string "1 of 2 servers down"' "$calls" || e2e_fail "the bus carried no such notification"
-grep -qF 'string "mail: connection refused"' "$calls" || e2e_fail "the notification's body did not name mail and why"
-grep -qF 'string "Vantrel Local"' "$calls" || e2e_fail "the notification did not carry the program's name"
-grep -A1 -F 'string "urgency"' "$calls" | grep -qF 'byte 2' || e2e_fail "the notification was not critical"
-grep -A1 -F 'string "desktop-entry"' "$calls" | grep -qF 'string "vantrel-local"' ||
-    e2e_fail "the notification did not name the desktop entry"
-e2e_wait_until 10 test "$(dunstctl count displayed)" -ge 1 || e2e_fail "dunst shows no notification"
+e2e_expect "$mark" -F "vantrel.notify: shown id $first_id" 10 "the server's answer to the second notification"
+e2e_wait_until 10 grep -qF 'string "mail: connection refused"' "$calls" || e2e_fail "the bus carried no notification naming mail"
 e2e_screenshot notification-down
 
 # mail listens again: the check after that says so, in place of the first notification.
