@@ -39,7 +39,8 @@ QString ServiceStateText(const QString& host, const ProbeOutcome& outcome, float
 }
 
 QString ServiceStateText(const CheckState& state, int index, const QDateTime& now) {
-    if (!state.ServiceList || index < 0 || index >= state.ServiceList->size() ||
+    // While a cycle runs the list and the results are being replaced, so nothing is said of them.
+    if (state.blnCheckInProgress || !state.ServiceList || index < 0 || index >= state.ServiceList->size() ||
         index >= state.Outcome.size() || index >= state.ResponseTime.size())
         return {};
     const auto& [host, value] = state.ServiceList->at(index);

@@ -23,7 +23,8 @@ inline constexpr int MaxNamed = 10;
 // added when the state began on another day than `now`; "since" is left out when unknown.
 QString ServiceStateText(const QString& host, const ProbeOutcome& outcome, float responseMs,
                          const QDateTime& since, const QDateTime& now);
-// The same for element `index` of the last cycle's results; empty when there is no such result.
+// The same for element `index` of the last cycle's results; empty when there is no such result or a
+// cycle is running (the board takes its texts when it is rebuilt after a cycle).
 QString ServiceStateText(const CheckState& state, int index, const QDateTime& now);
 
 // One notification for a cycle's changes, or none when nothing changed. Services that went down

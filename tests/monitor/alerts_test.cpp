@@ -162,6 +162,10 @@ TEST(AlertTexts, StateTextSaysSinceWhenAndWhy) {
     for (const Case& c : cases)
         EXPECT_EQ(AlertTexts::ServiceStateText("web", c.outcome, 3.0f, c.since, now), c.text);
     EXPECT_EQ(AlertTexts::ServiceStateText(CheckState(), 0, now), "");
+    CheckState running = StateAfter({"web"}, {Open});
+    EXPECT_NE(AlertTexts::ServiceStateText(running, 0, now), "");
+    running.blnCheckInProgress = true;
+    EXPECT_EQ(AlertTexts::ServiceStateText(running, 0, now), "");
 }
 
 // Real cycles: a service that stops listening between two checks is reported down with its reason,
