@@ -65,6 +65,7 @@ void CheckCycle::CheckServices(bool blnSilent) {
     const int count = static_cast<int>(m_state.ServiceList->size());
     m_state.ServiceUp = QList<bool>(count, false);
     m_state.ResponseTime = QList<float>(count, 0.0f);
+    m_state.Outcome = QList<ProbeOutcome>(count);
     m_converter.emplace();
     m_next = 0;
     m_probing = true;
@@ -95,7 +96,7 @@ void CheckCycle::ProbeNext() {
         m_probeStarted = m_clock.Monotonic();
         // Only the stored value goes to the probe; the host name is the service's label.
         BeginProbeService(m_socket, *m_converter, m_state.TimeoutMs, services.at(index).second,
-                          [this, index](bool up) { RecordProbe(index, up); });
+                          [this, index](const ProbeOutcome& outcome) { RecordProbe(index, outcome); });
         m_insideProbeLoop = false;
         if (m_awaitingAnswer)
             return;
@@ -103,13 +104,14 @@ void CheckCycle::ProbeNext() {
     EndWithResult();
 }
 
-void CheckCycle::RecordProbe(int index, bool up) {
+void CheckCycle::RecordProbe(int index, const ProbeOutcome& outcome) {
     // The probe's own time: from its start to its answer, floored to whole milliseconds.
     const auto elapsed = m_clock.Monotonic() - m_probeStarted;
     m_state.ResponseTime[index] =
         static_cast<float>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
-    m_state.ServiceUp[index] = up;
-    if (up)
+    m_state.ServiceUp[index] = outcome.up();
+    m_state.Outcome[index] = outcome;
+    if (outcome.up())
         ++m_state.UpCount;
     m_awaitingAnswer = false;
     if (!m_insideProbeLoop)
@@ -120,7 +122,13 @@ void CheckCycle::EndWithResult() {
     m_probing = false;
     m_converter.reset();
     ShowResult(static_cast<int>(m_state.ServiceList->size()));
+    // Recorded before the board is rebuilt, which shows since when each service is in its state.
+    const ServiceTransitions changes =
+        m_state.History.Record(*m_state.ServiceList, m_state.ServiceUp, m_state.LastCheckTime);
+    const std::optional<DesktopAlert> alert = AlertTexts::AlertFor(m_state, changes);
     End();
+    if (alert)
+        emit alertRaised(*alert);
 }
 
 // Unlocks the window, and rebuilds the board when it shows (and again after a refresh).

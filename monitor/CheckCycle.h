@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/clsConverter.h"
+#include "monitor/AlertTexts.h"
 #include "monitor/CheckHost.h"
 #include "monitor/CheckState.h"
 #include "monitor/Clock.h"
@@ -36,12 +37,14 @@ public:
 
 signals:
     void finished();
+    // Services went down or came back up in the cycle that has just ended.
+    void alertRaised(const DesktopAlert& alert);
 
 private:
     void WriteToolTip(const QString& text);
     void AskToDefineServices();
     void ProbeNext();
-    void RecordProbe(int index, bool up);
+    void RecordProbe(int index, const ProbeOutcome& outcome);
     void EndWithResult();
     void End();
     void ShowResult(int serviceCount);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "monitor/Light.h"
+#include "monitor/ProbeOutcome.h"
+#include "monitor/ServiceHistory.h"
 
 #include <QDateTime>
 #include <QList>
@@ -16,7 +18,9 @@ struct CheckState {
     bool blnCheckInProgress = false;
     std::optional<ServicePairs> ServiceList; // as enumerated at the start of the last cycle
     QList<bool> ServiceUp;
-    QList<float> ResponseTime; // whole milliseconds
+    QList<float> ResponseTime;   // whole milliseconds
+    QList<ProbeOutcome> Outcome; // why each probe found its service up or down
+    ServiceHistory History;      // since when each service is up or down
     qint16 CurrentServiceIndex = -1;
     qint16 UpCount = 0;
     qint16 ServiceCount = 0;

@@ -12,6 +12,7 @@ packages=(
     xvfb xauth trayer xdotool x11-utils x11-apps openbox imagemagick
     sway waybar grim wtype qt6-wayland dbus systemd procps
     netcat-openbsd monitoring-plugins-basic
+    dunst
     dpkg-dev file lintian desktop-file-utils appstream
 )
 

@@ -2,6 +2,8 @@
 #include "tests/support/Loopback.h"
 
 #include <QElapsedTimer>
+#include <QTest>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>
@@ -84,6 +86,47 @@ TEST(Probe, ManyProbesLeaveNoDescriptorOpen) {
         up += Probe(socket, "host " + At(i % 3 == 0 ? closed : listener.port())) ? 1 : 0;
     EXPECT_EQ(up, 200);
     EXPECT_EQ(OpenDescriptorCount(), before);
+}
+
+// The outcome the program records, taken from real peers: what the socket saw and what the user reads.
+TEST(Probe, OutcomeSaysWhyFromRealPeers) {
+    OpenListener listener;
+    SilentPeer silent;
+    struct Case {
+        QString service;
+        ProbeReason reason;
+        int socketError; // LastConnectError() after the attempt; -1 when none is made
+        QString text;
+    };
+    const Case cases[] = {
+        {At(listener.port()), ProbeReason::Open, 0, ""},
+        {At(ClosedLoopbackPort()), ProbeReason::Refused, ECONNREFUSED, "connection refused"},
+        {At(silent.port()), ProbeReason::TimedOut, ETIMEDOUT, "timed out"},
+        {"127.0.0.1:0.4", ProbeReason::NoPort, -1, "no port to connect to"},
+    };
+    SocketControl socket;
+    for (const Case& c : cases) {
+        std::optional<ProbeOutcome> outcome;
+        BeginProbeService(socket, clsConverter(), 300, c.service,
+                          [&outcome](const ProbeOutcome& answer) { outcome = answer; });
+        ASSERT_TRUE(QTest::qWaitFor([&outcome] { return outcome.has_value(); }, 5000))
+            << c.service.toStdString();
+        EXPECT_EQ(outcome->reason, c.reason) << c.service.toStdString();
+        EXPECT_EQ(ReasonText(*outcome), c.text);
+        if (c.socketError >= 0) {
+            EXPECT_EQ(socket.LastConnectError(), c.socketError) << c.service.toStdString();
+        }
+    }
+}
+
+// Errors no loopback peer gives: the route errors read as unreachable, anything else in the system's words.
+TEST(Probe, ErrorNumbersTheSystemGivesElsewhere) {
+    EXPECT_EQ(ReasonText(ClassifyConnectError(EHOSTUNREACH)), "unreachable");
+    EXPECT_EQ(ReasonText(ClassifyConnectError(ENETUNREACH)), "unreachable");
+    const ProbeOutcome other = ClassifyConnectError(EACCES);
+    EXPECT_EQ(other.reason, ProbeReason::Other);
+    EXPECT_FALSE(ReasonText(other).isEmpty());
+    EXPECT_FALSE(other.up());
 }
 
 } // namespace

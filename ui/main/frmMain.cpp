@@ -62,6 +62,11 @@ frmMain::frmMain(Options options)
 
     connect(&m_schedule, &Schedule::due, this, [this] { m_cycle.CheckServices(true); });
     connect(&m_tray, &MainTray::leftClicked, this, &frmMain::RestoreFromTray);
+    connect(&m_cycle, &CheckCycle::alertRaised, this, [this](const DesktopAlert& alert) {
+        m_notifier.Notify(alert.summary, alert.body, alert.critical);
+    });
+    // Choosing the notification opens the window as a click on the icon does.
+    connect(&m_notifier, &DesktopNotifier::activated, this, &frmMain::RestoreFromTray);
     // A log-off request may still be cancelled: the program saves, and ends only when the
     // application is really told to quit.
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {

@@ -7,6 +7,7 @@
 #include "monitor/Clock.h"
 #include "monitor/Schedule.h"
 #include "ui/common/AlarmPlayer.h"
+#include "ui/common/DesktopNotifier.h"
 #include "ui/common/Twips.h"
 #include "ui/main/BoardFooter.h"
 #include "ui/main/BoardLayout.h"
@@ -174,6 +175,7 @@ private:
     Schedule m_schedule;
     CheckCycle m_cycle;
     AlarmPlayer m_alarm;
+    DesktopNotifier m_notifier;
 
     QWidget* m_client = nullptr;
     QuickCheckPanel* m_panel = nullptr;
