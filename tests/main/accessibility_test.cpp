@@ -1,9 +1,8 @@
 // What assistive technology reads: every control of every window has a name from its caption, and
-// the board's lights say "up" or "down" with the host name and time, not by their colour alone.
+// each row of the board says "up" or "down" with the host name and time, not by its colour alone.
 #include "tests/main/MainWindowFixture.h"
 #include "tests/support/Loopback.h"
 #include "ui/about/frmAbout.h"
-#include "ui/main/LightShape.h"
 #include "ui/options/frmOptions.h"
 
 #include <QAbstractButton>
@@ -24,7 +23,7 @@ std::string Unnamed(QWidget* root) {
         const bool reachable = widget->isVisibleTo(root) && widget->focusPolicy() != Qt::NoFocus &&
                                !widget->focusProxy() &&
                                !widget->parentWidget()->inherits("QAbstractScrollArea");
-        if ((reachable || qobject_cast<LightShape*>(widget)) && AccessibleName(widget).empty())
+        if (reachable && AccessibleName(widget).empty())
             unnamed << QString::fromLatin1(widget->metaObject()->className()) + ' ' + widget->objectName();
     }
     for (QTabBar* tabs : root->findChildren<QTabBar*>()) {
@@ -44,8 +43,24 @@ TEST_F(Accessibility, EveryControlIsNamedAndEveryLightSaysWhatItShows) {
     EXPECT_EQ(AccessibleName(w.imgStatus()), "Overall light: no check yet");
     ShowResults({{"web", "192.0.2.1:80"}, {"mail", "192.0.2.2:25"}}, {true, false}, {47.0f, 2003.0f});
     w.ShowStatusLight(LightYellow);
-    EXPECT_EQ(AccessibleName(w.shpServiceLight(0)), "web: up, 47ms");
-    EXPECT_EQ(AccessibleName(w.shpServiceLight(1)), "mail: down, 2003ms");
+    // The board is a list of one item per row; the link is a link that can be pressed.
+    QAccessibleInterface* board = QAccessible::queryAccessibleInterface(w.pctStatus());
+    ASSERT_TRUE(board);
+    EXPECT_EQ(board->role(), QAccessible::List);
+    ASSERT_EQ(board->childCount(), 2);
+    QStringList rows;
+    for (int i = 0; i < board->childCount(); ++i)
+        rows << QStringList{board->child(i)->text(QAccessible::Name),
+                            board->child(i)->text(QAccessible::Description),
+                            QString::number(board->child(i)->role() == QAccessible::ListItem)}
+                    .join(" | ");
+    EXPECT_EQ(rows, QStringList({"web: up, 47ms | web | 1", "mail: down, 2003ms | mail | 1"}));
+    QAccessibleInterface* link = QAccessible::queryAccessibleInterface(w.lblHyperlink());
+    EXPECT_EQ(link->role(), QAccessible::Link);
+    EXPECT_EQ(link->text(QAccessible::Name).toStdString(), "HTTP://WWW.VANTREL.EXAMPLE/");
+    ASSERT_TRUE(link->actionInterface());
+    link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(DesktopOpener::takeRequests().size(), 1);
     EXPECT_EQ(AccessibleName(w.imgStatus()), "Overall light: yellow");
     EXPECT_EQ(AccessibleName(w.txtHostName()), "Host");
     EXPECT_EQ(Unnamed(&w), "");
