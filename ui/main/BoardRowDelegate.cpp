@@ -3,7 +3,6 @@
 #include "ui/main/BoardLayout.h"
 #include "ui/main/StatusBoardModel.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <QPalette>
 #include <QStyle>
@@ -57,6 +56,13 @@ void BoardRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->drawText(parts.time, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
                       index.data(StatusBoardModel::TimeTextRole).toString());
 
+    // The current row of a focused board is framed in the row's text colour, readable on either band.
+    if (option.state & QStyle::State_HasFocus) {
+        painter->setPen(QPen(colours.text, 1, Qt::DotLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(parts.band.adjusted(0, 0, -1, -1));
+    }
+
     // The light lies over the left end of the time column, as the layout places it.
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setPen(QPen(Qt::black, 1));
@@ -65,14 +71,4 @@ void BoardRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const double side = qMin(light.width(), light.height()) - 1;
     painter->drawEllipse(QRectF(light.center().x() - side / 2, light.center().y() - side / 2, side, side));
     painter->restore();
-
-    if (option.state & QStyle::State_HasFocus) {
-        QStyleOptionFocusRect focus;
-        focus.QStyleOption::operator=(option);
-        focus.rect = parts.band;
-        focus.backgroundColor = colours.band;
-        const QWidget* widget = option.widget;
-        QStyle* style = widget ? widget->style() : QApplication::style();
-        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
-    }
 }

@@ -268,11 +268,9 @@ void frmMain::RestoreFromTray() {
 // What the check cycle asks of the window
 
 void frmMain::LockCommands() {
-    // A command that had the focus loses it while disabled; it gets it back when the check ends,
-    // unless the user has put the focus somewhere else meanwhile.
-    QWidget* focus = focusWidget();
-    const QList<QWidget*> locked{cmdStatus(), cmdResolve(), cmdSave(), btnConnect()};
-    m_focusBeforeLock = locked.contains(focus) ? focus : nullptr;
+    // The button loses the focus while disabled; it gets it back when the check ends, unless the user
+    // has put the focus somewhere else meanwhile, so the next key press checks again.
+    m_focusBeforeLock = focusWidget() == cmdStatus() ? cmdStatus() : nullptr;
     cmdStatus()->setEnabled(false);
     setCursor(Qt::WaitCursor);
     Tools->menuAction()->setEnabled(false);
