@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # screenshots_test.sh PROGRAM ARTIFACT_DIR: the main window with three real services (two answering, one
 # refusing), both pages of the options dialog and the about box, each taken with its window frame at
-# scale factors 1 and 2. The main window must draw two green lights and one red at both scales. With
+# scale factors 1 and 2, and the main window once more under a dark theme. The main window must draw
+# two green lights and one red each time. With
 # VANTREL_SCREENSHOTS set to a folder, the pictures are copied there too (the README shows them from
 # docs/).
 E2E_ARTIFACTS=$2
@@ -83,13 +84,30 @@ for scale in 1 2; do
     e2e_terminate_program
 done
 
+# Under a dark theme (near-white text on dark grey, given as a style sheet, as no desktop theme is
+# installed here) the board keeps its tinted rows and its lights.
+e2e_fresh_profile dark
+e2e_write_store '[Services]' "intranet=127.0.0.1:$E2E_OPEN_PORT" "mail=127.0.0.1:$E2E_CLOSED_PORT" \
+    "files.example.com=127.0.0.1:$E2E_OPEN_PORT" '' '[Settings]' 'Green=100' 'Yellow=60'
+e2e_start_program "$program" -stylesheet "$(dirname "$0")/dark.qss"
+icon=$(e2e_wait_for_tray_icon "$E2E_CLASS" 20) || e2e_fail "no icon of the program in the notification area"
+e2e_expect 0 -F 'vantrel.tray: shown image=YELLOWLED' 20 "the first check's light under the dark theme"
+mark=$(e2e_mark)
+e2e_click "$icon" 1
+main=$(e2e_wait_for_focus NORMAL) || e2e_fail "the click did not show the main window"
+e2e_expect "$mark" -E '^vantrel.board: row 2 "files.example.com" up' 10 "the board's last row"
+shoot "$main" main-window-dark
+e2e_wait_until 10 main_with_lights "$main" main-window-dark || e2e_fail "the lights are not drawn under the dark theme"
+e2e_terminate_program
+
 if [[ -n ${VANTREL_SCREENSHOTS:-} ]]; then
     mkdir -p "$VANTREL_SCREENSHOTS"
     for picture in main-window options-services options-settings about; do
         cp "$E2E_ARTIFACTS/$picture-1x.png" "$VANTREL_SCREENSHOTS/$picture.png"
         cp "$E2E_ARTIFACTS/$picture-2x.png" "$VANTREL_SCREENSHOTS/$picture-2x.png"
     done
+    cp "$E2E_ARTIFACTS/main-window-dark.png" "$VANTREL_SCREENSHOTS/main-window-dark.png"
     e2e_log "pictures copied to $VANTREL_SCREENSHOTS"
 fi
 
-echo "windows pictured at scale 1 and 2 on a real desktop: passed"
+echo "windows pictured at scale 1 and 2 and under a dark theme on a real desktop: passed"

@@ -1,5 +1,9 @@
 #include "tests/fit/TextFit.h"
 
+#include "ui/main/BoardRowDelegate.h"
+#include "ui/main/StatusBoard.h"
+#include "ui/main/StatusBoardModel.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -149,7 +153,39 @@ QList<Text> GroupBoxTexts(const QGroupBox* box) {
     return {{box->title(), TextSize(box, box->title()), label.size(), label}};
 }
 
+// The rows of the status board in sight: the name as drawn beside the light, and the time between the
+// light and the row's end, each within the row's band.
+QList<Text> BoardTexts(const StatusBoardView* view) {
+    const auto* delegate = qobject_cast<const BoardRowDelegate*>(view->itemDelegate());
+    const QWidget* viewport = view->viewport();
+    const QFontMetrics metrics(view->font(), view);
+    QList<Text> texts;
+    for (int i = 0; i < view->model()->rowCount(); ++i) {
+        const QModelIndex index = view->model()->index(i, 0);
+        const QRect row = view->visualRect(index);
+        if (!row.intersects(viewport->rect()))
+            continue;
+        const BoardRowDelegate::Parts parts = delegate->RowParts(row);
+        const QString name = delegate->NameAsDrawn(metrics, index.data().toString(), row);
+        const QString time = index.data(StatusBoardModel::TimeTextRole).toString();
+        const QSize nameSize = TextSize(view, name), timeSize = TextSize(view, time);
+        const QRect timeRoom(parts.light.right() + 1, parts.time.top(),
+                             parts.time.right() - parts.light.right(), parts.time.height());
+        // A row at the foot of the board is cut by it, as rows scroll under its lower edge.
+        const auto seen = [viewport](const QRect& drawn) {
+            return (drawn & viewport->rect()).translated(viewport->pos());
+        };
+        texts.append({name, nameSize, parts.name.size(),
+                      seen(Aligned(view, Qt::AlignLeft | Qt::AlignVCenter, nameSize, parts.name))});
+        texts.append({time, timeSize, timeRoom.size(),
+                      seen(Aligned(view, Qt::AlignRight | Qt::AlignVCenter, timeSize, parts.time))});
+    }
+    return texts;
+}
+
 QList<Text> TextsOf(const QWidget* widget) {
+    if (auto* board = qobject_cast<const StatusBoardView*>(widget))
+        return BoardTexts(board);
     if (auto* label = qobject_cast<const QLabel*>(widget))
         return LabelTexts(label);
     if (auto* button = qobject_cast<const QAbstractButton*>(widget))
@@ -229,6 +265,39 @@ void CheckMenus(const QWidget* window, QStringList& misfits) {
     }
 }
 
+// A caption's text stands level with the middle of the box it names, and nothing stands on the line
+// of a frame's title.
+void CheckCaptionsAndFrames(const QWidget* window, const QList<const QWidget*>& shown, QStringList& misfits) {
+    for (const QWidget* widget : shown) {
+        const auto* caption = qobject_cast<const QLabel*>(widget);
+        if (!caption || !caption->buddy() || !shown.contains(caption->buddy()))
+            continue;
+        const QList<Text> texts = LabelTexts(caption);
+        if (texts.isEmpty())
+            continue;
+        const int textMiddle =
+            texts.first().drawn.translated(InWindow(caption, window).topLeft()).center().y();
+        const int boxMiddle = InWindow(caption->buddy(), window).center().y();
+        if (std::abs(textMiddle - boxMiddle) > 1)
+            misfits << Describe(caption) + " \"" + caption->text() + "\": stands " +
+                           QString::number(textMiddle - boxMiddle) + " px off the middle of its box";
+    }
+    for (const QWidget* widget : shown) {
+        const auto* frame = qobject_cast<const QGroupBox*>(widget);
+        if (!frame || frame->title().isEmpty())
+            continue;
+        const QRect whole = InWindow(frame, window);
+        const QRect label = GroupBoxTexts(frame).first().drawn;
+        const QRect title(whole.left(), whole.top(), whole.width(), label.bottom() + 1);
+        for (const QWidget* other : shown) {
+            if (other == frame || other->isAncestorOf(frame) || !whole.contains(InWindow(other, window)))
+                continue;
+            if (Cover(other, window).intersects(title))
+                misfits << Describe(other) + ": stands on the title line of " + Describe(frame);
+        }
+    }
+}
+
 } // namespace
 
 QStringList TextMisfits(QWidget* window) {
@@ -276,5 +345,6 @@ QStringList TextMisfits(QWidget* window) {
                 misfits << what + "overlaps " + crossed.join(", ");
         }
     }
+    CheckCaptionsAndFrames(window, shown, misfits);
     return misfits;
 }

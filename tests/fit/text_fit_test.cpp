@@ -169,7 +169,7 @@ TEST(TwipsScale, TheReferenceFontKeepsFifteenTwipsToAPixel) {
     EXPECT_GT(TwipsScale(&window).Factor(), 1.3);
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowFont, TextFit, ::testing::Values(8, 9, 10, 11),
+INSTANTIATE_TEST_SUITE_P(WindowFont, TextFit, ::testing::Values(8, 9, 10, 11, 12),
                          [](const auto& info) { return std::to_string(info.param) + "pt"; });
 
 } // namespace

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -67,11 +68,18 @@ protected:
     // The events until the panel's lookup or check and any cycle have their answers.
     void Settle() const {
         ASSERT_TRUE(QTest::qWaitFor(
-            [this] { return !window->panel().IsWaiting() && !window->checkState().blnCheckInProgress; }, 15000));
+            [this] { return !window->panel().IsWaiting() && !window->checkState().blnCheckInProgress; },
+            15000));
     }
 
     // A left click, pressed and released inside the widget.
     static void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+    // A left click on a row of the board.
+    void ClickRow(int row) const {
+        QAbstractItemView* view = window->pctStatus();
+        const QRect rect = view->visualRect(view->model()->index(row, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+    }
 
     static QStringList TextsOf(const QList<MessageBox::Record>& records) {
         QStringList texts;

@@ -1,7 +1,8 @@
 #include "tests/main/MainWindowFixture.h"
 #include "tests/support/Loopback.h"
+#include "ui/main/BoardRowDelegate.h"
 #include "ui/main/ExitSignals.h"
-#include "ui/main/LightShape.h"
+#include "ui/main/StatusBoardModel.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -24,35 +25,54 @@ protected:
     void ShowUp(int count) {
         ServicePairs services;
         for (int i = 0; i < count; ++i)
-            services.append({QStringLiteral("host%1").arg(i), QStringLiteral("192.0.2.%1:80").arg(i + 1)});
+            services.append({QStringLiteral("host%1").arg(i), QStringLiteral("192.0.2.%1:%1").arg(i + 1)});
         ShowResults(services, QList<bool>(count, true), QList<float>(count, 5.0f));
     }
-    // Each row as "name time light background top".
+    QListView* View() const { return window->pctStatus(); }
+    QRect RowRect(int row) const { return View()->visualRect(View()->model()->index(row, 0)); }
+    // Each row as the board paints it: "name time light band", the colours read from the screen.
     QStringList Rows() const {
+        const QImage shot = View()->viewport()->grab().toImage();
+        const BoardRowDelegate& delegate = window->board().delegate();
         QStringList rows;
-        for (int i = 0; i < window->RowCount(); ++i)
-            rows << QStringList{window->lblServiceName(i)->text(), window->lblLightBG(i)->text(),
-                                window->shpServiceLight(i)->fillColor().name(),
-                                window->lblLightBG(i)->palette().color(QPalette::Window).name(),
-                                QString::number(window->RowTopTwips(i))}
+        for (int i = 0; i < window->RowCount(); ++i) {
+            const BoardRowDelegate::Parts parts = delegate.RowParts(RowRect(i));
+            const QModelIndex index = View()->model()->index(i, 0);
+            // The band's colour right of the name, clear of its text; the light's at its centre.
+            const QPoint band(parts.name.right() - 1, parts.band.center().y());
+            rows << QStringList{index.data().toString(),
+                                index.data(StatusBoardModel::TimeTextRole).toString(),
+                                shot.pixelColor(parts.light.center()).name(), shot.pixelColor(band).name()}
                         .join(' ');
+        }
         return rows;
+    }
+    std::string PanelText() const {
+        return (window->txtHostName()->text() + ' ' + window->txtIPAddr()->text() + ':' +
+                window->txtPort()->text())
+            .toStdString();
     }
 };
 
-TEST_F(Board, RebuildShowsOneRowPerServiceAsPlainTextOnAlternateTints) {
+TEST_F(Board, RebuildShowsOneRowPerServiceOnAlternateTintsWithTheLightCentred) {
     frmMain& w = Make();
+    w.show();
     ShowUp(5);
     EXPECT_EQ(w.RowCount(), 5);
-    ShowResults({{"web", "192.0.2.1:80"}, {"<b>x</b>", "192.0.2.2:22"}}, {true, false}, {0.0f, 1503.0f});
-    const QStringList rows{"web 0ms #00ff00 #80c0ff 0",
-                           "<b>x</b> 1503ms #ff0000 " + w.BoardBackground().name() + " 255"};
+    const QString longName(300, u'w');
+    ShowResults({{longName, "192.0.2.1:80"}, {"<b>x</b>", "192.0.2.2:22"}}, {true, false}, {0.0f, 1503.0f});
+    const QStringList rows{longName + " 0ms #00ff00 #80c0ff",
+                           "<b>x</b> 1503ms #ff0000 " + w.BoardBackground().name()};
     EXPECT_EQ(Rows(), rows);
-    EXPECT_EQ(w.lblServiceName(1)->textFormat(), Qt::PlainText);
-    // The name, the light and the time share the row's top.
-    EXPECT_EQ(QList<int>({w.lblServiceName(1)->y(), w.lblLightBG(1)->y()}),
-              QList<int>(2, w.shpServiceLight(1)->y()));
-    EXPECT_EQ(w.lblServiceName(0)->palette().color(QPalette::Window), QColor(128, 192, 255));
+    const BoardRowDelegate& delegate = w.board().delegate();
+    const BoardRowDelegate::Parts parts = delegate.RowParts(RowRect(0));
+    EXPECT_LE(std::abs(parts.light.center().y() - parts.band.center().y()), 1);
+    // A long name ends in "…" before the light; the tooltip has it whole, as plain text.
+    const QString drawn = delegate.NameAsDrawn(View()->fontMetrics(), longName, RowRect(0));
+    EXPECT_TRUE(drawn.endsWith(u'…')) << drawn.toStdString();
+    EXPECT_LE(View()->fontMetrics().horizontalAdvance(drawn), parts.light.left() - parts.name.left());
+    EXPECT_TRUE(View()->model()->index(0, 0).data(Qt::ToolTipRole).toString().contains(longName));
+    EXPECT_TRUE(View()->model()->index(1, 0).data(Qt::ToolTipRole).toString().contains("&lt;b&gt;x"));
 
     // A cycle that found no services leaves the board and its time as they were.
     const QString statusLine = w.lblLastChecked()->text();
@@ -63,15 +83,50 @@ TEST_F(Board, RebuildShowsOneRowPerServiceAsPlainTextOnAlternateTints) {
     EXPECT_EQ(w.lblLastChecked()->text(), statusLine);
 }
 
-TEST_F(Board, ScrollBarMovesTheRows) {
+// Tab reaches the board between the panel and the button; the keys move the current row, Enter and
+// Space load it into the panel as a click does, and nothing while a check runs.
+TEST_F(Board, KeyboardMovesThroughTheRowsAndLoadsOne) {
     frmMain& w = Make();
     w.show();
     ShowUp(130);
-    EXPECT_EQ(w.RowTopTwips(129), -255);
-    w.VScroll1()->setValue(3);
-    EXPECT_DOUBLE_EQ(w.RowTopTwips(3), 34.819);
-    EXPECT_DOUBLE_EQ(w.RowTopTwips(129), 126 * 255 + 34.819);
-    EXPECT_LT(w.lblServiceName(2)->geometry().bottom(), 0);
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.cboPortLookup()->setFocus();
+    QTest::keyClick(w.cboPortLookup(), Qt::Key_Tab);
+    ASSERT_EQ(w.focusWidget(), View());
+    const auto current = [this] { return View()->currentIndex().row(); };
+    const auto top = [this] { return View()->indexAt(QPoint(1, 1)).row(); };
+    EXPECT_EQ(current(), 0);
+    QTest::keyClick(View(), Qt::Key_Down);
+    QTest::keyClick(View(), Qt::Key_Down);
+    QTest::keyClick(View(), Qt::Key_Return);
+    EXPECT_EQ(PanelText(), "host2 192.0.2.3:3");
+    QTest::keyClick(View(), Qt::Key_End);
+    EXPECT_EQ(current(), 129);
+    EXPECT_TRUE(View()->viewport()->rect().contains(RowRect(129)));
+    QTest::keyClick(View(), Qt::Key_PageUp);
+    EXPECT_LT(current(), 129);
+    EXPECT_EQ(top(), current());
+    QTest::keyClick(View(), Qt::Key_Space);
+    EXPECT_EQ(PanelText(),
+              QStringLiteral("host%1 192.0.2.%2:%2").arg(current()).arg(current() + 1).toStdString());
+    // One step of the scroll bar is one row.
+    View()->verticalScrollBar()->setValue(3);
+    View()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(top(), 4);
+    QTest::keyClick(View(), Qt::Key_Home);
+    EXPECT_EQ(top(), 0);
+
+    w.checkState().blnCheckInProgress = true;
+    QTest::keyClick(View(), Qt::Key_Return);
+    w.checkState().blnCheckInProgress = false;
+    EXPECT_NE(PanelText(), "host0 192.0.2.1:1");
+    QTest::keyClick(View(), Qt::Key_Tab);
+    EXPECT_EQ(w.focusWidget(), w.cmdStatus());
+    QTest::keyClick(w.cmdStatus(), Qt::Key_Tab);
+    EXPECT_EQ(w.focusWidget(), w.lblHyperlink());
+    QTest::keyClick(w.lblHyperlink(), Qt::Key_Return);
+    EXPECT_EQ(DesktopOpener::takeRequests(), QList<QUrl>{QUrl(frmMain::HyperlinkTarget)});
 }
 
 TEST_F(Board, RowClickFillsThePanelFromTheLastCycle) {
@@ -79,15 +134,39 @@ TEST_F(Board, RowClickFillsThePanelFromTheLastCycle) {
     w.show();
     ShowResults({{"first", "192.0.2.1:21"}, {"second", "192.0.2.5:22"}, {"db", "192.0.2.10:8080"}},
                 QList<bool>(3, true), QList<float>(3, 5.0f));
-    Click(w.lblLightBG(2));
-    EXPECT_EQ(QStringList({w.txtHostName()->text(), w.txtIPAddr()->text(), w.txtPort()->text()}),
-              QStringList({"db", "192.0.2.10", "8080"}));
+    ClickRow(2);
+    EXPECT_EQ(PanelText(), "db 192.0.2.10:8080");
     // A row whose service is gone, or a click during a check, changes nothing.
     w.checkState().ServiceList = ServicePairs{{"only", "192.0.2.9:9"}};
     w.lblServiceName_Click(2);
     w.checkState().blnCheckInProgress = true;
-    Click(w.lblServiceName(0));
-    EXPECT_EQ(w.txtHostName()->text(), "db");
+    ClickRow(0);
+    EXPECT_EQ(PanelText(), "db 192.0.2.10:8080");
+}
+
+// A command pressed by keyboard has the focus again when its check is over, so the next key
+// presses it again rather than landing on whatever the disabled command handed the focus to.
+TEST_F(Board, FocusComesBackToTheCommandThatStartedACheck) {
+    OpenListener web;
+    const QString port = QString::number(web.port());
+    Store(StoreNames::Services, "web", "127.0.0.1:" + port);
+    frmMain& w = Make();
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.cmdStatus()->setFocus();
+    QTest::keyClick(w.cmdStatus(), Qt::Key_Space);
+    ASSERT_TRUE(w.checkState().blnCheckInProgress || w.RowCount() == 1);
+    Settle();
+    EXPECT_EQ(w.RowCount(), 1);
+    EXPECT_EQ(w.focusWidget(), w.cmdStatus());
+
+    Fill(w, "web", "127.0.0.1", port);
+    w.btnConnect()->setFocus();
+    QTest::keyClick(w.btnConnect(), Qt::Key_Space);
+    Settle();
+    EXPECT_EQ(TextsOf(MessageBox::takeRecords()), QStringList{"Success!"});
+    EXPECT_EQ(w.focusWidget(), w.btnConnect());
 }
 
 TEST_F(Board, WindowSnapsBackToItsMinimumAndStoresItsSize) {
@@ -126,8 +205,9 @@ TEST_F(Board, RealCycleDrawsThreeServices) {
     w.cycle().RefreshStatus(false);
     Settle();
     ASSERT_EQ(w.RowCount(), 3);
-    EXPECT_EQ(w.shpServiceLight(0)->fillColor(), QColor(0, 255, 0));
-    EXPECT_EQ(w.shpServiceLight(2)->fillColor(), QColor(255, 0, 0));
+    const StatusBoardModel& model = w.board().model();
+    EXPECT_EQ(QList<bool>({model.At(0).up, model.At(1).up, model.At(2).up}),
+              QList<bool>({true, true, false}));
     EXPECT_EQ(w.StatusImageName(), "YELLOWLED");
     EXPECT_TRUE(w.cmdStatus()->isEnabled());
     EXPECT_FALSE(w.grab().toImage().isNull());

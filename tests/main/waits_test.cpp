@@ -101,7 +101,7 @@ TEST_F(Waits, ALookupAnswersOnlyThePanelThatAskedAndClosingDropsIt) {
         ASSERT_TRUE(w.panel().IsWaiting());
         // Nothing may change where the answer goes: not typing, not a row, not a check.
         QTest::keyClicks(w.txtHostName(), "x");
-        Click(w.lblServiceName(0));
+        ClickRow(0);
         EXPECT_EQ(commandsEnabled(), QList<bool>(5, false));
         EXPECT_FALSE(w.cycle().CanStart());
         slow.Open("192.0.2.7");

@@ -298,7 +298,10 @@ TEST_F(SettingsPageTest, CtrlTabCyclesThePagesEnterPressesNothingAndEscapeCancel
     QWidget* settings = Child("picOptions1");
     QTest::keyClick(Child("lstServices"), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_TRUE(settings->isEnabled() && !services->isVisible() && !services->isEnabled());
+    // The focus goes along into the page shown, never staying on a control set aside.
+    EXPECT_EQ(dialog->focusWidget(), Child("cboFrequency"));
     QTest::keyClick(Child("txtTimeout"), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(dialog->focusWidget(), Child("lstServices"));
     QTest::keyClick(Child("lstServices"), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
     QTest::keyClick(Child("lstServices"), Qt::Key_Tab, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(Tabs()->currentIndex(), 0);

@@ -80,3 +80,10 @@ void FollowOn(QLabel* label, const QWidget* box) {
     if (overlap > 0)
         label->move(label->x() + overlap, label->y());
 }
+
+void CentreBeside(QLabel* caption, const QWidget* box) {
+    const int boxTop = box->mapTo(box->window(), QPoint(0, 0)).y();
+    const int parentTop = caption->parentWidget()->mapTo(caption->window(), QPoint(0, 0)).y();
+    caption->setGeometry(caption->x(), boxTop - parentTop, caption->width(), box->height());
+    caption->setAlignment((caption->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
+}

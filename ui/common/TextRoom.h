@@ -28,5 +28,7 @@ void WidenCaptions(QWidget* container);
 void EndBefore(QLabel* caption, const QWidget* box);
 // Or the box starts after the caption's text, keeping its right edge.
 void StartAfter(QWidget* box, const QLabel* caption);
+// A caption beside a box stands as high as the box, its text vertically centred on it.
+void CentreBeside(QLabel* caption, const QWidget* box);
 // A label after a box (a unit) starts after the box.
 void FollowOn(QLabel* label, const QWidget* box);

@@ -1,11 +1,11 @@
 #include "ui/main/BoardFooter.h"
 
 #include "resources/Resources.h"
+#include "ui/common/LinkLabel.h"
 #include "ui/common/TextRoom.h"
 
 #include <QIcon>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 
 namespace {
@@ -23,9 +23,11 @@ BoardFooter::BoardFooter(QWidget* client) : QObject(client), m_twips(client) {
 
     imgStatus = new QLabel(client);
     imgStatus->setGeometry(m_twips.X(3000), m_twips.Y(4920), m_twips.X(240), m_twips.Y(240));
+    // The light grows with the window's font, as the rows' lights do; the icon alone is 16 pixels.
+    imgStatus->setScaledContents(true);
 
-    lblHyperlink = new QLabel(QString::fromLatin1(HyperlinkCaption), client);
-    lblHyperlink->setTextFormat(Qt::PlainText);
+    auto* link = new LinkLabel(QString::fromLatin1(HyperlinkCaption), client);
+    lblHyperlink = link;
     lblHyperlink->setAlignment(Qt::AlignCenter);
     QFont font = lblHyperlink->font();
     font.setBold(true);
@@ -38,7 +40,7 @@ BoardFooter::BoardFooter(QWidget* client) : QObject(client), m_twips(client) {
     lblHyperlink->setPalette(palette);
     lblHyperlink->setGeometry(m_twips.X(120), m_twips.Y(5400), m_twips.X(BoardLayout::HyperlinkWidth),
                               m_twips.Y(375));
-    lblHyperlink->installEventFilter(this);
+    connect(link, &LinkLabel::activated, this, &BoardFooter::linkClicked);
 }
 
 void BoardFooter::Place(const BoardLayout::WindowLayout& layout) {
@@ -54,11 +56,4 @@ void BoardFooter::ShowLight(const QIcon& icon, Light light) {
 
 void BoardFooter::SetLinkCursor() {
     lblHyperlink->setCursor(LoadCursorResource(QStringLiteral("Hyperlink")));
-}
-
-bool BoardFooter::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lblHyperlink && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        emit linkClicked();
-    return QObject::eventFilter(watched, event);
 }

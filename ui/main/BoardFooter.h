@@ -33,9 +33,6 @@ public:
 signals:
     void linkClicked();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     TwipsScale m_twips;
 };

@@ -47,13 +47,7 @@ OuterSize SnapToMinimum(OuterSize size) {
     return size;
 }
 
-bool ScrollBarShown(double boardInnerHeight, int rowCount, double row0Top) {
-    if (rowCount <= 0)
-        return false;
-    return boardInnerHeight / RowPitch < rowCount || row0Top < 0;
-}
-
-WindowLayout ArrangeLayout(OuterSize size, int rowCount, double row0Top, double timeTextWidth) {
+WindowLayout ArrangeLayout(OuterSize size, double timeTextWidth) {
     WindowLayout l;
     l.size = SnapToMinimum(size);
     const double W = l.size.width;
@@ -71,24 +65,7 @@ WindowLayout ArrangeLayout(OuterSize size, int rowCount, double row0Top, double 
     l.cmdStatusTop = H - 1800;
     l.imgStatusTop = H - 1800; // stays on the row of cmdStatus
     l.hyperlinkTop = H - 1320;
-
-    l.scrollBarVisible = ScrollBarShown(l.boardInnerHeight, rowCount, row0Top);
-    l.VScroll1 = {W - 675, 0, double(ScrollBarWidth), l.scrollBarVisible ? l.boardInnerHeight : 2490};
-    l.timeWidth = l.boardInnerWidth - l.nameWidth - (l.scrollBarVisible ? ScrollBarWidth : 0);
     return l;
-}
-
-double RebuildRowTop(int i) {
-    if (i < 0 || i >= RebuildPositionedRows)
-        return RowParkedAfterRebuild;
-    return static_cast<qint16>(i * RowPitch);
-}
-
-double ScrolledRowTop(int i, int value) {
-    const int distance = i - value;
-    if (distance < 0 || distance >= ScrollPositionedRows)
-        return RowParkedAfterScroll;
-    return distance * RowPitch + ScrolledRowOffset;
 }
 
 QString ResponseTimeText(float milliseconds) {

@@ -18,13 +18,6 @@ inline constexpr int NonClientHeight = 810;
 inline constexpr int BoardBorder = 30;
 
 inline constexpr int RowPitch = 255;
-// Rows that a rebuild cannot place within 16-bit positions wait above the visible area.
-inline constexpr int RebuildPositionedRows = 129;
-inline constexpr double RowParkedAfterRebuild = -255;
-// After a scroll, rows start slightly lower than after a rebuild; rows out of reach are parked higher.
-inline constexpr int ScrollPositionedRows = 128;
-inline constexpr double ScrolledRowOffset = 34.819;
-inline constexpr double RowParkedAfterScroll = -512;
 
 inline constexpr int ScrollBarWidth = 255;
 inline constexpr int LightSize = 255;
@@ -50,8 +43,6 @@ struct WindowLayout {
     Rect pctStatus;             // on the client area
     double boardInnerWidth = 0; // inside the board's border
     double boardInnerHeight = 0;
-    Rect VScroll1; // on the board
-    bool scrollBarVisible = false;
     double cmdStatusTop = 0;
     double imgStatusTop = 0;
     double hyperlinkLeft = 0;
@@ -60,22 +51,12 @@ struct WindowLayout {
     double nameWidth = 0;
     double lightLeft = 0;
     double timeLeft = 0;
-    double timeWidth = 0;
 };
 
-// The layout for an outer size (snapped first), with `rowCount` rows whose row 0 is at `row0Top`.
-// `timeTextWidth` is what the widest response time needs right of the light; where the time column
-// leaves less beside the scroll bar, the light and the time move left into the name column, so the
-// light stays put whether or not the scroll bar shows.
-WindowLayout ArrangeLayout(OuterSize size, int rowCount, double row0Top, double timeTextWidth = 0);
-
-// The scroll bar shows when the rows do not all fit, or when the board is scrolled.
-bool ScrollBarShown(double boardInnerHeight, int rowCount, double row0Top);
-
-// Top of row i's labels after a rebuild.
-double RebuildRowTop(int i);
-// Top of row i's labels after the scroll bar moved to `value` (the row shown at the top).
-double ScrolledRowTop(int i, int value);
+// The layout for an outer size (snapped first). `timeTextWidth` is what the widest response time
+// needs right of the light; where the time column leaves less beside the scroll bar, the light and
+// the time move left into the name column, so the light stays put whether or not the scroll bar shows.
+WindowLayout ArrangeLayout(OuterSize size, double timeTextWidth = 0);
 
 // Rows 0, 2, 4... are tinted.
 inline bool IsTintedRow(int i) {

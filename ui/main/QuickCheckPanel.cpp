@@ -77,6 +77,10 @@ QuickCheckPanel::QuickCheckPanel(QWidget* client, QuickCheckHost& host, SocketCo
     EndBefore(lblIP, txtIPAddr);
     EndBefore(lblPort, txtPort);
     EndBefore(lblPortLookup, cboPortLookup);
+    CentreBeside(lblHost, txtHostName);
+    CentreBeside(lblIP, txtIPAddr);
+    CentreBeside(lblPort, txtPort);
+    CentreBeside(lblPortLookup, cboPortLookup);
     for (QWidget* widget : {static_cast<QWidget*>(txtHostName), static_cast<QWidget*>(cmdResolve),
                             static_cast<QWidget*>(txtIPAddr), static_cast<QWidget*>(txtPort),
                             static_cast<QWidget*>(btnConnect), static_cast<QWidget*>(cmdSave)})
@@ -260,6 +264,9 @@ void QuickCheckPanel::CheckAnswered(bool connected) {
         return;
     btnConnect->setEnabled(true);
     Window()->unsetCursor();
+    // The result has been read: the next check is one key away.
+    if (!m_host.IsUnloading())
+        btnConnect->setFocus(Qt::OtherFocusReason);
 }
 
 void QuickCheckPanel::cmdSave_Click() {

@@ -3,19 +3,34 @@
 #include "monitor/CheckState.h"
 #include "ui/common/Twips.h"
 #include "ui/main/BoardLayout.h"
+#include "ui/main/BoardRowDelegate.h"
+#include "ui/main/StatusBoardModel.h"
 
 #include <QColor>
-#include <QList>
+#include <QListView>
 #include <QObject>
 
-class QFrame;
 class QLabel;
-class QScrollBar;
 class QWidget;
-class LightShape;
+
+// The board's list: one item per service, scrolled a row at a time; rows out of sight cost nothing.
+// Enter or Space on the current row acts as a click on it.
+class StatusBoardView : public QListView {
+    Q_OBJECT
+public:
+    explicit StatusBoardView(QWidget* parent);
+    // The scroll bar's width in pixels, as the layout gives it.
+    void SetScrollBarWidth(int pixels);
+
+signals:
+    void rowActivated(int row);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
 
 // The status board: the "Status as of" line and one row per service (host name, light, response
-// time) on a scrolling panel. It draws what the last cycle left in CheckState; the window decides
+// time) on a scrolling list. It draws what the last cycle left in CheckState; the window decides
 // when, and lays the board out with the rest of the window.
 class StatusBoard : public QObject {
     Q_OBJECT
@@ -25,7 +40,7 @@ public:
     // Rebuilds every row from the state; an empty or missing service list leaves the board as it is.
     // False when there was nothing to draw.
     bool Display(const CheckState& state);
-    // Destroys rows 1.. and hides row 0.
+    // Removes every row.
     void Clear();
     void Place(const BoardLayout::WindowLayout& layout);
     // The board's background, and that of the rows that are not tinted.
@@ -34,36 +49,22 @@ public:
     // What the widest response time needs, in twips.
     double TimeTextTwips() const;
 
-    int RowCount() const { return int(m_names.size()); }
-    double RowTopTwips(int i) const { return m_rowTop.value(i); }
-    QLabel* lblServiceName(int i) const { return m_names.value(i); }
-    LightShape* shpServiceLight(int i) const { return m_lights.value(i); }
-    QLabel* lblLightBG(int i) const { return m_times.value(i); }
-    void VScroll1_Change();
+    int RowCount() const { return m_model->rowCount(); }
+    StatusBoardModel& model() const { return *m_model; }
+    BoardRowDelegate& delegate() const { return *m_delegate; }
 
     QLabel* lblLastChecked = nullptr;
-    QFrame* pctStatus = nullptr;
-    QScrollBar* VScroll1 = nullptr;
+    StatusBoardView* pctStatus = nullptr;
 
 signals:
-    // A click on a row's name or time label.
+    // A click on a row, or Enter or Space on the current row.
     void rowClicked(int index);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void CreateRow();
-    void DestroyRowsAboveZero();
-    void PlaceRow(int i);
     int Px(double twips) const;
     int PxY(double twips) const;
 
     TwipsScale m_twips;
-    QWidget* m_canvas = nullptr; // the board's inner area, inside its border
-    QList<QLabel*> m_names;
-    QList<LightShape*> m_lights;
-    QList<QLabel*> m_times;
-    QList<double> m_rowTop;
-    BoardLayout::WindowLayout m_layout;
+    StatusBoardModel* m_model = nullptr;
+    BoardRowDelegate* m_delegate = nullptr;
 };

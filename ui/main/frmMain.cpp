@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,6 +55,10 @@ frmMain::frmMain(Options options)
     connect(m_footer->cmdStatus, &QPushButton::clicked, this, &frmMain::cmdStatus_Click);
     connect(m_footer, &BoardFooter::linkClicked, this, &frmMain::lblHyperlink_Click);
     connect(m_board, &StatusBoard::rowClicked, this, &frmMain::lblServiceName_Click);
+    // Tab follows the window from top to bottom: the panel, the board, then what lies below it.
+    QWidget::setTabOrder(m_panel->cboPortLookup, m_board->pctStatus);
+    QWidget::setTabOrder(m_board->pctStatus, m_footer->cmdStatus);
+    QWidget::setTabOrder(m_footer->cmdStatus, m_footer->lblHyperlink);
 
     setMinimumSize(Px(BoardLayout::MinOuterWidth - BoardLayout::NonClientWidth),
                    PxY(BoardLayout::MinOuterHeight - BoardLayout::NonClientHeight) + MenuBarHeight());
@@ -148,12 +153,10 @@ void frmMain::ArrangeControls() {
     if (isMinimized() || m_arranging)
         return;
     m_arranging = true;
-    const int rows = RowCount();
-    BoardLayout::WindowLayout layout =
-        BoardLayout::ArrangeLayout(OuterSizeTwips(), rows, RowTopTwips(0), m_board->TimeTextTwips());
+    BoardLayout::WindowLayout layout = BoardLayout::ArrangeLayout(OuterSizeTwips(), m_board->TimeTextTwips());
     if (layout.size != OuterSizeTwips()) {
         SetOuterSizeTwips(layout.size);
-        layout = BoardLayout::ArrangeLayout(OuterSizeTwips(), rows, RowTopTwips(0), m_board->TimeTextTwips());
+        layout = BoardLayout::ArrangeLayout(OuterSizeTwips(), m_board->TimeTextTwips());
     }
     PlaceControls(layout);
     // The size is remembered on every layout; a store that cannot be written only loses the size,
@@ -270,10 +273,14 @@ void frmMain::RestoreFromTray() {
 // What the check cycle asks of the window
 
 void frmMain::LockCommands() {
+    // The button loses the focus while disabled; it gets it back when the check ends, unless the user
+    // has put the focus somewhere else meanwhile, so the next key press checks again.
+    m_focusBeforeLock = focusWidget() == cmdStatus() ? cmdStatus() : nullptr;
     cmdStatus()->setEnabled(false);
     setCursor(Qt::WaitCursor);
     Tools->menuAction()->setEnabled(false);
     m_panel->SetCommandsEnabled(false);
+    m_focusAfterLock = focusWidget();
 }
 
 void frmMain::UnlockCommands() {
@@ -281,6 +288,10 @@ void frmMain::UnlockCommands() {
     unsetCursor();
     Tools->menuAction()->setEnabled(true);
     m_panel->SetCommandsEnabled(true);
+    if (m_focusBeforeLock && m_focusBeforeLock->isEnabled() && focusWidget() == m_focusAfterLock)
+        m_focusBeforeLock->setFocus(Qt::OtherFocusReason);
+    m_focusBeforeLock = nullptr;
+    m_focusAfterLock = nullptr;
 }
 
 void frmMain::SetStatusImage(const QIcon& icon, const QString& name, Light light) {

@@ -31,8 +31,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QScrollBar;
-class LightShape;
 class TrayBackend;
 
 // The program: lives in the notification area, shows the status board, the quick-check panel and the
@@ -77,13 +75,8 @@ public:
     // --- the board ---
     StatusBoard& board() { return *m_board; }
     int RowCount() const { return m_board->RowCount(); }
-    double RowTopTwips(int i) const { return m_board->RowTopTwips(i); }
-    QLabel* lblServiceName(int i) const { return m_board->lblServiceName(i); }
-    LightShape* shpServiceLight(int i) const { return m_board->shpServiceLight(i); }
-    QLabel* lblLightBG(int i) const { return m_board->lblLightBG(i); }
     QLabel* lblLastChecked() const { return m_board->lblLastChecked; }
-    QFrame* pctStatus() const { return m_board->pctStatus; }
-    QScrollBar* VScroll1() const { return m_board->VScroll1; }
+    StatusBoardView* pctStatus() const { return m_board->pctStatus; }
     QColor BoardBackground() const { return m_board->Background(); }
     QString StatusImageName() const { return m_tray.StatusImageName(); }
     void lblServiceName_Click(int index);
@@ -184,6 +177,8 @@ private:
 
     QString m_helpFile;
     QPointer<QDialog> m_about;
+    QPointer<QWidget> m_focusBeforeLock;
+    QPointer<QWidget> m_focusAfterLock;
     bool m_unloading = false;
     bool m_arranging = false;
 };

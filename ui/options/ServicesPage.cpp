@@ -89,6 +89,7 @@ ServicesPage::ServicesPage(const CheckState& state, SocketControl& socket, QWidg
     txtHostName = SetTwipsGeometry(NewTextBox("txtHostName", this), 960, 2400, 3255, 375);
     // The captions stand at the page's left edge: a box whose caption would run into it starts after it.
     StartAfter(txtHostName, hostCaption);
+    CentreBeside(hostCaption, txtHostName);
     NameAfterCaption(txtHostName, hostCaption);
     cmdResolve = SetTwipsGeometry(Tagged(NewButton("Resolve", "cmdResolve", this)), 4320, 2400, 1335, 375);
 
@@ -98,6 +99,7 @@ ServicesPage::ServicesPage(const CheckState& state, SocketControl& socket, QWidg
     txtIP3 = SetTwipsGeometry(NewTextBox("txtIP3", this), 2160, 2880, 375, 375);
     txtIP4 = SetTwipsGeometry(NewTextBox("txtIP4", this), 2760, 2880, 375, 375);
     StartAfter(txtIP1, addressCaption);
+    CentreBeside(addressCaption, txtIP1);
     // One caption for four boxes: each is named after it, with its place in the address.
     const char* const places[] = {"first", "second", "third", "fourth"};
     // An octet box holds "255", growing into the gap after it; each dot stays in the middle of its gap.
@@ -120,6 +122,7 @@ ServicesPage::ServicesPage(const CheckState& state, SocketControl& socket, QWidg
     QLabel* portCaption = SetTwipsGeometry(Tagged(NewLabel("Port:", this)), 3720, 3000, 495, 255);
     txtPort = SetTwipsGeometry(NewTextBox("txtPort", this), 4320, 2880, 735, 375);
     NameAfterCaption(txtPort, portCaption);
+    CentreBeside(portCaption, txtPort);
     WidenTo(txtPort, NeededWidth(txtPort, QStringLiteral("65535")));
 
     QLabel* lookupCaption = SetTwipsGeometry(Tagged(NewLabel("Port lookup:", this)), 0, 3480, 855, 255);
@@ -130,6 +133,7 @@ ServicesPage::ServicesPage(const CheckState& state, SocketControl& socket, QWidg
     cboPortLookup->setCurrentIndex(-1);
     SetTwipsGeometry(cboPortLookup, 960, 3360, 2175, 315);
     StartAfter(cboPortLookup, lookupCaption);
+    CentreBeside(lookupCaption, cboPortLookup);
     NameAfterCaption(cboPortLookup, lookupCaption);
 
     btnSave = Tagged(NewButton(QStringLiteral("Save"), QStringLiteral("btnSave"), this));

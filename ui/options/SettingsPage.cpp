@@ -69,9 +69,12 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     txtTimeout->setObjectName(QStringLiteral("txtTimeout"));
     NameAfterCaption(txtTimeout, timeoutCaption);
     SetTwipsGeometry(txtTimeout, 1800, 2040, 735, 285);
-    SetTwipsGeometry(NewLabel("seconds", frame), 2640, 2040, 855, 255);
+    QLabel* seconds = SetTwipsGeometry(NewLabel("seconds", frame), 2640, 2040, 855, 255);
     WidenCaptions(frame);
     StartAfter(txtTimeout, timeoutCaption);
+    CentreBeside(frequencyCaption, cboFrequency);
+    CentreBeside(timeoutCaption, txtTimeout);
+    CentreBeside(seconds, txtTimeout);
     FollowOn(greenPercent, lstGreen);
     FollowOn(yellowPercent, lstYellow);
     FollowOn(redPercent, lstRed);

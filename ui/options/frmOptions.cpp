@@ -131,6 +131,15 @@ void frmOptions::TabClick() {
 void frmOptions::SelectNextTab() {
     const int next = tbsOptions->currentIndex() + 1;
     tbsOptions->setCurrentIndex(next >= tbsOptions->count() ? 0 : next);
+    // The focus follows into the page now shown; a control of the page set aside is out of reach.
+    const QList<QWidget*> order =
+        tbsOptions->currentIndex() == 0 ? servicesPage->FocusOrder() : settingsPage->FocusOrder();
+    for (QWidget* control : order) {
+        if (control->isVisibleTo(this) && control->isEnabled() && control->focusPolicy() & Qt::TabFocus) {
+            control->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 bool frmOptions::eventFilter(QObject* watched, QEvent* event) {
