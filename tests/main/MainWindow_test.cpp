@@ -5,6 +5,7 @@
 #include "ui/main/StatusBoardModel.h"
 
 #include <QEventLoop>
+#include <QRegularExpression>
 #include <QTimer>
 #include <csignal>
 
@@ -211,6 +212,16 @@ TEST_F(Board, RealCycleDrawsThreeServices) {
     EXPECT_EQ(w.StatusImageName(), "YELLOWLED");
     EXPECT_TRUE(w.cmdStatus()->isEnabled());
     EXPECT_FALSE(w.grab().toImage().isNull());
+    // Each row says since when and why, for the pointer and for a screen reader; the row's text stays the
+    // name.
+    const QRegularExpression downSince("^backup — down since \\d\\d:\\d\\d:\\d\\d \\(connection refused\\)$");
+    const QModelIndex backup = model.index(2);
+    EXPECT_TRUE(downSince.match(backup.data(Qt::AccessibleDescriptionRole).toString()).hasMatch())
+        << backup.data(Qt::AccessibleDescriptionRole).toString().toStdString();
+    EXPECT_TRUE(backup.data(Qt::ToolTipRole).toString().contains("down since"));
+    EXPECT_TRUE(
+        model.index(0).data(Qt::AccessibleDescriptionRole).toString().startsWith("intranet — up since "));
+    EXPECT_EQ(backup.data().toString(), "backup");
 }
 
 TEST_F(Panel, ResolveFillsTheAddressAndAWebServersNameSuggestsItsPort) {

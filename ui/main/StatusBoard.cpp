@@ -1,5 +1,6 @@
 #include "ui/main/StatusBoard.h"
 
+#include "monitor/AlertTexts.h"
 #include "ui/common/TextRoom.h"
 
 #include <QKeyEvent>
@@ -108,9 +109,11 @@ bool StatusBoard::Display(const CheckState& state) {
     const ServicePairs& services = *state.ServiceList;
     QList<StatusBoardModel::Row> rows;
     rows.reserve(services.size());
+    const QDateTime now = QDateTime::currentDateTime();
     for (int i = 0; i < services.size(); ++i) {
         const bool up = state.ServiceUp.value(i);
-        rows.append({services[i].first, up, BoardLayout::ResponseTimeText(state.ResponseTime.value(i))});
+        rows.append({services[i].first, up, BoardLayout::ResponseTimeText(state.ResponseTime.value(i)),
+                     AlertTexts::ServiceStateText(state, i, now)});
         qCInfo(lcBoard) << "row" << i << rows.last().host << (up ? "up" : "down") << rows.last().time;
     }
     m_model->SetRows(std::move(rows));

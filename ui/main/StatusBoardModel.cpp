@@ -33,7 +33,8 @@ QString StatusBoardModel::ShownName(int row) const {
 }
 
 QString StatusBoardModel::RowDescription(int row) const {
-    return m_rows.at(row).host;
+    const Row& r = m_rows.at(row);
+    return r.state.isEmpty() ? r.host : r.state;
 }
 
 QString StatusBoardModel::SpokenText(int row) const {

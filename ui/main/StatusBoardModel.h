@@ -13,7 +13,8 @@ public:
     struct Row {
         QString host; // exactly as stored
         bool up = false;
-        QString time; // "47ms"
+        QString time;  // "47ms"
+        QString state; // since when it is up or down, and why; empty when not known
     };
 
     using QAbstractListModel::QAbstractListModel;
