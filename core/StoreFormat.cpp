@@ -356,6 +356,10 @@ ParsedStore ParseStore(QByteArrayView bytes) {
             continue;
         }
         if (line.isEmpty() || line.startsWith(u'#')) {
+            // Kept as written, but without carriage returns at its end: the line feed written after
+            // it would make the last of them a line end the next time.
+            while (written.endsWith(u'\r'))
+                written.chop(1);
             document.readTextLine(line.isEmpty() ? QString() : written.toString());
             continue;
         }
