@@ -176,7 +176,7 @@ void frmMain::SaveWindowSize(bool now) {
     m_sizeSaveTimer.stop();
     if (!m_layoutSize || m_layoutSize == m_savedSize)
         return;
-    if (!now && (m_state.blnCheckInProgress || m_socket.IsBusy())) {
+    if (!now && !m_unloading && (m_state.blnCheckInProgress || m_socket.IsBusy())) {
         m_sizeSaveTimer.start();
         return;
     }
