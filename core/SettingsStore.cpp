@@ -4,6 +4,7 @@
 #include "core/StoreFormat.h"
 #include "core/StoreNames.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QLockFile>
 #include <QMutex>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QSet>
 #include <QStandardPaths>
 #include <QStorageInfo>
@@ -68,7 +70,14 @@ struct CachedFile {
     FileStamp stamp;
     QByteArray bytes; // the file's contents that `content` was read from (or written as)
     ParsedStore content;
-    bool unreadable = false; // there is a file, but it could not be read: never write over it
+    // Why the file, or its place, cannot be used: never read from it, never write over it.
+    QString problem;
+};
+
+// Damage a write found and kept aside, not yet told; with the content it was found in.
+struct PendingDamage {
+    StoreDamage damage;
+    QByteArray content; // a digest of the damaged bytes
 };
 
 QMutex g_mutex;
@@ -78,10 +87,93 @@ std::chrono::milliseconds g_lockTimeout{5000};
 constexpr std::chrono::milliseconds kStaleLockTime{2000};
 // The longest pause of a writer that waits for the lock before it looks again.
 constexpr std::chrono::microseconds kLockPollCeiling{1000};
-// Damaged files this process kept aside and has not yet reported, and those it has reported, by path:
-// each is reported once.
-QHash<QString, StoreDamage> g_damage;
-QSet<QString> g_damageReported;
+// Beyond this a file is no store a person wrote; reading it would only cost memory.
+constexpr qint64 kMaxStoreBytes = 64 * 1024 * 1024;
+// Saves of the window's thread try the lock this long: longer would freeze the window.
+constexpr std::chrono::milliseconds kBriefLockWait{100};
+int g_briefWaits = 0;
+int g_patientWaits = 0;
+// By path: damage found by a write and not yet told, and the damaged contents already told (each is
+// told once, however often it is found).
+QHash<QString, PendingDamage> g_damage;
+QHash<QString, QSet<QByteArray>> g_damageTold;
+
+std::chrono::milliseconds LockWait() {
+    return g_briefWaits > 0 && g_patientWaits == 0 ? std::min(kBriefLockWait, g_lockTimeout) : g_lockTimeout;
+}
+
+QString SystemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QByteArray Digest(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+// Why the store cannot be trusted in its place, or empty. Another user who can write in the folder,
+// or who owns a link where the file or its lock should be, could make the program write wherever
+// they like; a link of the user's own (a dotfile manager's) is fine.
+QString UnsafePlace(const QString& folder, const QString& path) {
+    const uid_t me = ::geteuid();
+    struct stat st {};
+    const QByteArray folderName = QFile::encodeName(folder);
+    if (::lstat(folderName.constData(), &st) != 0)
+        return {}; // created when first written, by this user
+    if (S_ISLNK(st.st_mode) && st.st_uid != me)
+        return QStringLiteral("the folder %1 is a symbolic link owned by another user").arg(folder);
+    if (::stat(folderName.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return {}; // not a folder: no file can be read or written in it, and that is said then
+    if (st.st_uid != me)
+        return QStringLiteral("the folder %1 belongs to another user").arg(folder);
+    if (st.st_mode & (S_IWGRP | S_IWOTH))
+        return QStringLiteral("the folder %1 can be written by other users").arg(folder);
+    for (const QString& file : {path, path + QStringLiteral(".lock")}) {
+        if (::lstat(QFile::encodeName(file).constData(), &st) == 0 && S_ISLNK(st.st_mode) && st.st_uid != me)
+            return QStringLiteral("%1 is a symbolic link owned by another user").arg(file);
+    }
+    return {};
+}
+
+// Reads a whole regular file of at most kMaxStoreBytes, or says why not. Never waits on a pipe or a
+// device, and never reads more than the bound.
+std::optional<QString> ReadStoreFile(const QString& path, QByteArray& bytes, struct stat& st, bool& exists) {
+    exists = true;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        exists = errno != ENOENT;
+        return exists ? std::optional(QStringLiteral("the settings file %1 cannot be read: %2")
+                                          .arg(path, SystemError(errno)))
+                      : std::nullopt;
+    }
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    if (::fstat(fd, &st) != 0)
+        return QStringLiteral("the settings file %1 cannot be read: %2").arg(path, SystemError(errno));
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("the settings file %1 is not a regular file").arg(path);
+    const QString tooLarge = QStringLiteral("the settings file %1 is larger than %2 MiB")
+                                 .arg(path)
+                                 .arg(kMaxStoreBytes / (1024 * 1024));
+    if (st.st_size > kMaxStoreBytes)
+        return tooLarge;
+    bytes.resize(qsizetype(st.st_size) + 1); // one more shows a file that grew meanwhile
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return QStringLiteral("the settings file %1 cannot be read: %2").arg(path, SystemError(errno));
+        if (n == 0)
+            break;
+        got += n;
+        if (got == bytes.size() && bytes.size() <= kMaxStoreBytes)
+            bytes.resize(std::min<qsizetype>(bytes.size() * 2, kMaxStoreBytes + 1));
+    }
+    if (got > kMaxStoreBytes)
+        return tooLarge;
+    bytes.truncate(got);
+    return std::nullopt;
+}
 
 // The folded application name, with everything but [a-z0-9_-] percent-encoded, so that any name
 // gives one safe file name and names differing only in case share a file.
@@ -104,25 +196,21 @@ CachedFile& Reload(const QString& path) {
     CachedFile& cached = g_cache[path];
     CachedFile before = std::exchange(cached, CachedFile{});
     cached.loaded = true;
-    // An absent file is an empty store; one that cannot be read gives every lookup its default.
-    QFile file(path);
+    // An absent file is an empty store; one that cannot be used gives every lookup its default.
+    cached.problem = UnsafePlace(StoreFile::Folder(), path);
+    if (!cached.problem.isEmpty())
+        return cached;
     struct stat st {};
-    if (!file.open(QIODevice::ReadOnly)) {
-        cached.unreadable = file.exists();
+    bool exists = false;
+    if (const auto problem = ReadStoreFile(path, cached.bytes, st, exists)) {
+        cached.bytes.clear();
+        cached.problem = *problem;
         return cached;
     }
-    if (::fstat(file.handle(), &st) != 0) {
-        cached.unreadable = true;
+    if (!exists)
         return cached;
-    }
     cached.stamp = FileStamp::Of(st); // the version actually read, even if replaced meanwhile
-    cached.bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        cached = CachedFile{};
-        cached.loaded = cached.unreadable = true;
-        return cached;
-    }
-    if (before.loaded && !before.unreadable && before.bytes == cached.bytes) {
+    if (before.loaded && before.problem.isEmpty() && before.bytes == cached.bytes) {
         cached.content = std::move(before.content);
         return cached;
     }
@@ -139,7 +227,8 @@ CachedFile& Reload(const QString& path) {
 // from this (see Modify).
 CachedFile& Current(const QString& path) {
     CachedFile& cached = g_cache[path];
-    if (cached.loaded && cached.stamp == FileStamp::OfPath(path))
+    // A file that could not be used is looked at again every time: the user may have mended it.
+    if (cached.loaded && cached.problem.isEmpty() && cached.stamp == FileStamp::OfPath(path))
         return cached;
     return Reload(path);
 }
@@ -166,16 +255,6 @@ bool EnsureFolder(const QString& folder) {
     return true;
 }
 
-// Keeps the damaged bytes under a new name before the file is replaced, never overwriting an
-// earlier copy.
-bool KeepAside(const QString& path, QString& keptAs) {
-    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
-    keptAs = path + QStringLiteral(".damaged-") + stamp;
-    for (int n = 1; QFileInfo::exists(keptAs); ++n)
-        keptAs = path + QStringLiteral(".damaged-") + stamp + QStringLiteral("-%1").arg(n);
-    return QFile::copy(path, keptAs);
-}
-
 // Writes all the bytes, or says why not. QFile reports a write that stops part way (a disk that
 // fills up during it) as a short count with no reason, so the bytes go through write(2) here.
 std::optional<QString> WriteAll(int fd, QByteArrayView bytes) {
@@ -188,6 +267,55 @@ std::optional<QString> WriteAll(int fd, QByteArrayView bytes) {
         bytes = bytes.sliced(written);
     }
     return std::nullopt;
+}
+
+// A copy kept aside earlier (by this run or another) that holds exactly `bytes`, or empty.
+QString EarlierCopyOf(const QString& path, const QByteArray& bytes) {
+    const QFileInfo file(path);
+    const QStringList copies = file.dir().entryList({file.fileName() + QStringLiteral(".damaged-*")},
+                                                    QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString& name : copies) {
+        const QString copy = file.dir().filePath(name);
+        if (QFileInfo(copy).size() != bytes.size())
+            continue;
+        QByteArray kept;
+        struct stat st {};
+        bool exists = false;
+        if (!ReadStoreFile(copy, kept, st, exists) && exists && kept == bytes)
+            return copy;
+    }
+    return {};
+}
+
+// Keeps the damaged bytes under a new name before the file is replaced, readable only by the user,
+// never overwriting anything; once per content, however often the file cannot be replaced. Returns why
+// the copy could not be made.
+std::optional<QString> KeepAside(const QString& path, const QByteArray& bytes, QString& keptAs) {
+    keptAs = EarlierCopyOf(path, bytes);
+    if (!keptAs.isEmpty())
+        return std::nullopt;
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    keptAs = path + QStringLiteral(".damaged-") + stamp;
+    for (int n = 1;; ++n) {
+        const QByteArray name = QFile::encodeName(keptAs);
+        const int fd =
+            ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+        if (fd < 0 && errno == EEXIST) {
+            keptAs = path + QStringLiteral(".damaged-") + stamp + QStringLiteral("-%1").arg(n);
+            continue;
+        }
+        if (fd < 0)
+            return SystemError(errno);
+        std::optional<QString> failure = WriteAll(fd, bytes);
+        if (!failure && ::fsync(fd) != 0)
+            failure = SystemError(errno);
+        ::close(fd);
+        if (failure) {
+            ::unlink(name.constData());
+            keptAs.clear();
+        }
+        return failure;
+    }
 }
 
 // Waiters for the lock queue on the store's folder (flock, which the system frees when a waiter
@@ -226,7 +354,7 @@ private:
 // whole time-out, so the waiting is done here, with short pauses.
 bool TakeLock(QLockFile& lock, const QString& folder) {
     using namespace std::chrono;
-    const auto deadline = steady_clock::now() + g_lockTimeout;
+    const auto deadline = steady_clock::now() + LockWait();
     LockQueue queue(folder);
     microseconds pause{50};
     while (true) {
@@ -278,10 +406,12 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
     if (appName.isEmpty())
         return Fail(QStringLiteral("no application name was given"));
     const QString folder = StoreFile::Folder();
+    const QString path = StoreFile::PathFor(appName);
+    if (const QString unsafe = UnsafePlace(folder, path); !unsafe.isEmpty())
+        return Fail(unsafe);
     if (!EnsureFolder(folder))
         return Fail(QStringLiteral("the folder %1 could not be created").arg(folder));
 
-    const QString path = StoreFile::PathFor(appName);
     QLockFile lock(path + QStringLiteral(".lock"));
     // A writer killed between creating the lock file and writing its process id into it leaves an
     // empty lock that Qt only recognises by age. A live holder keeps its lock whatever the age
@@ -306,8 +436,8 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
     // Under the lock nobody else writes, so this read is the version the change must build on; the
     // cache is not trusted here, as it could hold a version another process has since replaced.
     CachedFile& current = Reload(path);
-    if (current.unreadable)
-        return Fail(QStringLiteral("the settings file %1 could not be read").arg(path));
+    if (!current.problem.isEmpty())
+        return Fail(current.problem);
     StoreDocument document = current.content.document;
     const bool damaged = current.content.damaged;
     if (!change(document) && !(damaged && rewrite == Rewrite::AlsoWhenDamaged)) {
@@ -315,37 +445,50 @@ bool Modify(const QString& appName, const std::function<bool(StoreDocument&)>& c
         return true;
     }
 
+    // Damage found here is told later, by the window, once per damaged content; a repair that
+    // fails is told as failed.
+    PendingDamage* pending = nullptr;
     if (damaged) {
-        QString keptAs;
-        if (!KeepAside(path, keptAs))
-            return Fail(QStringLiteral("the damaged settings file %1 could not be kept aside").arg(path));
-        qWarning().noquote() << "Settings store: damaged file kept as" << keptAs;
-        if (!g_damage.contains(path) && !g_damageReported.contains(path)) {
-            StoreDamage& damage = g_damage[path] = DamageOf(path, current.content);
-            damage.keptAs = keptAs;
+        const QByteArray digest = Digest(current.bytes);
+        if (!g_damageTold.value(path).contains(digest)) {
+            pending = &g_damage[path];
+            *pending = {DamageOf(path, current.content), digest};
         }
+        QString keptAs;
+        if (const auto failure = KeepAside(path, current.bytes, keptAs)) {
+            if (pending)
+                pending->damage.failure = *failure;
+            return Fail(QStringLiteral("the damaged settings file %1 could not be kept aside: %2")
+                            .arg(path, *failure));
+        }
+        if (pending)
+            pending->damage.keptAs = keptAs;
     }
+    const auto failRepair = [&](const QString& reason) {
+        if (pending)
+            pending->damage.repairFailure = reason;
+        return Fail(reason);
+    };
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return Fail(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
+        return failRepair(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
     ::fchmod(file.handle(), S_IRUSR | S_IWUSR);
     // commit() renames the new file into place even when flushing its buffered bytes failed (a
     // full disk), which would replace the store with an empty file. So the bytes are written out and
     // synced here first; on any failure the unfinished file is discarded and the old one stays.
     const QByteArray bytes = SerialiseStore(document);
     if (const auto failure = WriteAll(file.handle(), bytes))
-        return Fail(QStringLiteral("%1 could not be written: %2").arg(path, *failure));
+        return failRepair(QStringLiteral("%1 could not be written: %2").arg(path, *failure));
     if (::fsync(file.handle()) != 0)
-        return Fail(QStringLiteral("%1 could not be written: %2")
-                        .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        return failRepair(QStringLiteral("%1 could not be written: %2").arg(path, SystemError(errno)));
     if (!file.commit())
-        return Fail(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
+        return failRepair(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
     SyncFolder(folder);
 
     current.bytes = bytes;
-    current.content = ParsedStore{};
-    current.content.document = std::move(document);
+    // Read back rather than kept: the document's layout must be that of the file now on disk.
+    current.content = ParseStore(bytes);
     current.stamp = FileStamp::OfPath(path);
     g_lastError.clear();
     return true;
@@ -365,6 +508,23 @@ QString StoreFile::PathFor(const QString& appName) {
 void StoreFile::SetLockTimeout(std::chrono::milliseconds timeout) {
     QMutexLocker locker(&g_mutex);
     g_lockTimeout = timeout;
+}
+
+StoreFile::BriefLockWaits::BriefLockWaits() {
+    QMutexLocker locker(&g_mutex);
+    ++g_briefWaits;
+}
+StoreFile::BriefLockWaits::~BriefLockWaits() {
+    QMutexLocker locker(&g_mutex);
+    --g_briefWaits;
+}
+StoreFile::PatientLockWaits::PatientLockWaits(bool granted) : m_granted(granted) {
+    QMutexLocker locker(&g_mutex);
+    g_patientWaits += m_granted;
+}
+StoreFile::PatientLockWaits::~PatientLockWaits() {
+    QMutexLocker locker(&g_mutex);
+    g_patientWaits -= m_granted;
 }
 
 QString GetSetting(const QString& appName, const QString& section, const QString& key,
@@ -403,33 +563,34 @@ std::optional<StoreDamage> TakeStoreDamage(const QString& appName) {
     if (appName.isEmpty())
         return std::nullopt;
     const QString path = StoreFile::PathFor(appName);
-    if (g_damageReported.contains(path))
-        return std::nullopt;
     const CachedFile& current = Current(path);
-    // Kept aside now rather than at the next change, so that the user can be told where it is.
-    if (!g_damage.contains(path) && current.content.damaged) {
+    if (!g_damage.contains(path) && current.content.damaged &&
+        !g_damageTold.value(path).contains(Digest(current.bytes))) {
+        // Kept aside and repaired now rather than at the next change, so the user can be told where
+        // the copy is and whether the repair worked.
         const StoreDamage read = DamageOf(path, current.content);
+        const QByteArray digest = Digest(current.bytes);
         const QString lastError = g_lastError;
         const bool repaired = Modify(
             appName, [](StoreDocument&) { return false; }, Rewrite::AlsoWhenDamaged);
-        if (!repaired && !g_damage.contains(path)) {
-            StoreDamage& damage = g_damage[path] = read;
-            damage.failure = g_lastError;
-        }
+        if (!repaired && !g_damage.contains(path)) // failed before the file was read: nothing kept
+            g_damage[path] = {read, digest};
+        if (!repaired && g_damage[path].damage.keptAs.isEmpty() && g_damage[path].damage.failure.isEmpty())
+            g_damage[path].damage.failure = g_lastError;
         g_lastError = lastError; // the outcome of the last change, not of this repair
     }
     if (!g_damage.contains(path))
         return std::nullopt;
-    g_damageReported.insert(path);
-    return g_damage.take(path);
+    PendingDamage pending = g_damage.take(path);
+    g_damageTold[path].insert(pending.content);
+    return pending.damage;
 }
 
 QString StoreReadProblem(const QString& appName) {
     QMutexLocker locker(&g_mutex);
     if (appName.isEmpty())
         return {};
-    const QString path = StoreFile::PathFor(appName);
-    return Current(path).unreadable ? QStringLiteral("%1 cannot be read").arg(path) : QString();
+    return Current(StoreFile::PathFor(appName)).problem;
 }
 
 QString LastStoreError() {

@@ -16,8 +16,9 @@ bool DeleteSetting(const QString& appName, const QString& section, const QString
 // std::nullopt is the "nothing" result for an absent or empty section; never an empty list.
 std::optional<QList<QPair<QString, QString>>> GetAllSettings(const QString& appName, const QString& section);
 
-// Why the application's store file cannot be read as it is now (no permission, an I/O error),
-// in words for a message; empty when it was read or does not exist. Reading never writes.
+// Why the application's store file cannot be used as it is now (no permission, an I/O error, not a
+// regular file, too large, an unsafe folder or link), in words naming the file or folder; empty when
+// it was read or does not exist. Reading never writes, never waits on a pipe and reads at most 64 MiB.
 QString StoreReadProblem(const QString& appName);
 
 // Why the last SaveSetting or DeleteSetting of this process failed, in words for a message box.
@@ -29,11 +30,13 @@ struct StoreDamage {
     QString file;           // the store file, full path
     QString keptAs;         // the copy kept aside, full path; empty when it could not be made
     QString failure;        // why it could not be kept aside
+    QString repairFailure;  // why it could not be replaced by what could be read; empty when it was
     qsizetype services = 0; // entries read from the Services section
     qsizetype settings = 0; // entries read from the Settings section
     int unreadableLines = 0;
     QString firstProblem; // what made the file damaged first, for example "line 3: ..."
 };
-// Says once that the application's store was found damaged, keeping the damaged file aside now
-// if no write has done so yet; nullopt when it was not damaged or this was already said.
+// Says once per damaged content that the application's store was found damaged (at start-up, or by a
+// write since), keeping the damaged file aside and repairing it now if no write has done so yet;
+// nullopt when it is not damaged or this content was already said.
 std::optional<StoreDamage> TakeStoreDamage(const QString& appName);

@@ -12,7 +12,9 @@
 //   [Settings]
 //   Timeout=10
 //
-// Lines beginning with '#' are comments; lines holding only blanks are ignored. "[name]" opens a section.
+// Lines beginning with '#' are comments; lines holding only blanks are ignored. Both stay where they
+// stand when the program rewrites the file; the lines of a deleted entry go, its comments stay, and
+// new entries go after the last entry of their section. "[name]" opens a section.
 // Every other line is one entry: the key runs up to the first '=' that is not escaped, the value is the rest
 // of the line. Blanks (spaces and tabs) that are not escaped mean nothing around a line, around the '=' and
 // at the ends of a key or value, so "  Timeout = 5" is Timeout=5: people edit this file by hand, and the
@@ -27,11 +29,14 @@
 //
 // A file is damaged when its bytes are not valid UTF-8, when it holds a NUL byte, or when a line
 // is none of the forms above: no unescaped '=', a "[" line that does not end in an unescaped "]",
-// an unknown escape, or an entry outside a readable section. Readers take every line they can and
-// skip the rest; the next write (or start-up, which tells the user) keeps the damaged file aside, as
-// <file>.damaged-<UTC time>, before replacing it.
+// an unknown escape, or an entry outside a readable section. A line "name]" with no '=' is taken as
+// the section line it was meant to be (the entries below it must not join the section above), but
+// still makes the file damaged. A NUL byte makes a line unreadable, a comment too. Readers take every line
+// they can and skip the rest; the next write (or start-up, which tells the user) keeps the damaged file
+// aside, as <file>.damaged-<UTC time>, before replacing it.
 #include "core/StoreFormat.h"
 
+#include <QSet>
 #include <QStringDecoder>
 #include <array>
 #include <optional>
@@ -52,6 +57,7 @@ bool StoreSection::set(const QString& key, const QString& value) {
     if (it == m_index.constEnd()) {
         m_index.insert(folded, m_entries.size());
         m_entries.append({key, value});
+        m_ids.append(m_nextId++);
         return true;
     }
     QString& stored = m_entries[*it].second;
@@ -68,6 +74,7 @@ bool StoreSection::remove(const QString& key) {
     const qsizetype position = *it;
     m_index.erase(it);
     m_entries.removeAt(position);
+    m_ids.removeAt(position);
     for (auto& other : m_index)
         if (other > position)
             --other;
@@ -87,6 +94,26 @@ StoreSection& StoreDocument::sectionForWrite(const QString& name) {
     m_index.insert(folded, m_sections.size());
     m_sections.append(StoreSection(name));
     return m_sections.last();
+}
+
+void StoreDocument::readTextLine(const QString& text) {
+    m_lines.append({StoreLine::Kind::Text, text, {}, 0});
+}
+
+qsizetype StoreDocument::readSectionLine(const QString& name) {
+    sectionForWrite(name);
+    const qsizetype position = m_index.value(FoldName(name));
+    m_lines.append({StoreLine::Kind::Section, {}, position, 0});
+    return position;
+}
+
+void StoreDocument::readEntryLine(qsizetype position, const QString& key, const QString& value) {
+    StoreSection& section = m_sections[position];
+    // A later line for a key already read updates the first one in its place and is not kept.
+    const bool known = section.value(key) != nullptr;
+    section.set(key, value);
+    if (!known)
+        m_lines.append({StoreLine::Kind::Entry, {}, position, section.idAt(section.entries().size() - 1)});
 }
 
 bool StoreDocument::sameContent(const StoreDocument& other) const {
@@ -257,6 +284,37 @@ std::optional<QString> ReadEscaped(QStringView line, qsizetype& pos, QChar stop,
 
 } // namespace
 
+namespace {
+
+// A line with no unescaped '=' that ends in an unescaped ']': a section line that lost its '['.
+std::optional<QString> SectionLineWithoutBracket(QStringView line) {
+    if (!line.endsWith(u']'))
+        return std::nullopt;
+    qsizetype pos = 0;
+    if (ReadEscaped(line, pos, u'=', Blanks::Trim))
+        return std::nullopt; // an entry whose value ends in ']'
+    pos = 0;
+    const auto name = ReadEscaped(line, pos, u']', Blanks::Keep);
+    if (!name || pos != line.size() - 1)
+        return std::nullopt;
+    return name;
+}
+
+void AppendEntry(QString& out, const QPair<QString, QString>& entry) {
+    AppendEscaped(out, entry.first, TextKind::Key);
+    out += u'=';
+    AppendEscaped(out, entry.second, TextKind::Value);
+    out += u'\n';
+}
+
+void AppendSectionLine(QString& out, const StoreSection& section) {
+    out += u'[';
+    AppendEscaped(out, section.name(), TextKind::SectionName);
+    out += u"]\n";
+}
+
+} // namespace
+
 ParsedStore ParseStore(QByteArrayView bytes) {
     ParsedStore result;
     auto problem = [&result](const QString& what) {
@@ -272,21 +330,22 @@ ParsedStore ParseStore(QByteArrayView bytes) {
     if (decoder.hasError())
         problem(QStringLiteral("not valid UTF-8"));
 
-    StoreSection* current = nullptr;
+    StoreDocument& document = result.document;
+    qsizetype current = -1; // the section being read
     qsizetype lineStart = 0;
     int lineNumber = 0;
-    while (lineStart <= text.size()) {
+    // A file that ends with a line feed has no line after it.
+    const qsizetype end = text.endsWith(u'\n') ? text.size() - 1 : text.size();
+    while (!text.isEmpty() && lineStart <= end) {
         qsizetype lineEnd = text.indexOf(u'\n', lineStart);
         if (lineEnd < 0)
             lineEnd = text.size();
-        QStringView line = QStringView(text).mid(lineStart, lineEnd - lineStart);
+        QStringView written = QStringView(text).mid(lineStart, lineEnd - lineStart);
         lineStart = lineEnd + 1;
         ++lineNumber;
-        if (line.endsWith(u'\r'))
-            line.chop(1); // written elsewhere with CR LF line ends
-        line = TrimBlanks(line);
-        if (line.isEmpty() || line.startsWith(u'#'))
-            continue;
+        if (written.endsWith(u'\r'))
+            written.chop(1); // written elsewhere with CR LF line ends
+        const QStringView line = TrimBlanks(written);
 
         auto skip = [&](const char* why) {
             ++result.skippedLines;
@@ -296,15 +355,28 @@ ParsedStore ParseStore(QByteArrayView bytes) {
             skip("NUL byte");
             continue;
         }
+        if (line.isEmpty() || line.startsWith(u'#')) {
+            // Kept as written, but without carriage returns at its end: the line feed written after
+            // it would make the last of them a line end the next time.
+            while (written.endsWith(u'\r'))
+                written.chop(1);
+            document.readTextLine(line.isEmpty() ? QString() : written.toString());
+            continue;
+        }
         if (line.startsWith(u'[')) {
             qsizetype pos = 1;
             const auto name = ReadEscaped(line, pos, u']', Blanks::Keep);
             if (!name || pos != line.size() - 1) {
                 skip("unreadable section line");
-                current = nullptr; // its entries must not land in the section before it
+                current = -1; // its entries must not land in the section before it
                 continue;
             }
-            current = &result.document.sectionForWrite(*name);
+            current = document.readSectionLine(*name);
+            continue;
+        }
+        if (const auto name = SectionLineWithoutBracket(line)) {
+            problem(QStringLiteral("line %1: section line without '['").arg(lineNumber));
+            current = document.readSectionLine(*name);
             continue;
         }
         qsizetype pos = 0;
@@ -319,30 +391,72 @@ ParsedStore ParseStore(QByteArrayView bytes) {
             skip("bad escape in the value");
             continue;
         }
-        if (!current) {
+        if (current < 0) {
             skip("entry before any section");
             continue;
         }
-        current->set(*key, *value);
+        document.readEntryLine(current, *key, *value);
     }
     return result;
 }
 
+// Writes the lines the file was read from in their order, each entry with its present value and none
+// that has gone; entries that are new to a section follow the last line read for that section, and
+// sections new to the file follow at the end. A file never read gets a note on its form first.
 QByteArray SerialiseStore(const StoreDocument& document) {
-    QString out = QStringLiteral("# Vantrel settings: one [section] line, then its key=value lines in "
-                                 "creation order.\n");
-    for (const StoreSection& section : document.sections()) {
-        if (section.isEmpty())
+    const QList<StoreLine>& lines = document.lines();
+    QString out;
+    if (lines.isEmpty())
+        out = QStringLiteral("# Vantrel settings: one [section] line, then its key=value lines in "
+                             "creation order.\n");
+
+    const QList<StoreSection>& sections = document.sections();
+    QList<qsizetype> lastLineOf(sections.size(), -1); // per section: its last section or entry line
+    QList<QSet<quint64>> placed(sections.size());     // per section: entries that have a line
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].kind == StoreLine::Kind::Text)
             continue;
-        out += u"\n[";
-        AppendEscaped(out, section.name(), TextKind::SectionName);
-        out += u"]\n";
-        for (const auto& [key, value] : section.entries()) {
-            AppendEscaped(out, key, TextKind::Key);
-            out += u'=';
-            AppendEscaped(out, value, TextKind::Value);
+        lastLineOf[lines[i].section] = i;
+        if (lines[i].kind == StoreLine::Kind::Entry)
+            placed[lines[i].section].insert(lines[i].entry);
+    }
+    const auto appendNewEntries = [&](qsizetype s) {
+        const StoreSection& section = sections[s];
+        for (qsizetype e = 0; e < section.entries().size(); ++e)
+            if (!placed[s].contains(section.idAt(e)))
+                AppendEntry(out, section.entries()[e]);
+    };
+
+    QList<QHash<quint64, qsizetype>> positions(sections.size()); // entry -> position, built on first use
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const StoreLine& line = lines[i];
+        if (line.kind == StoreLine::Kind::Text) {
+            out += line.text;
             out += u'\n';
+            continue;
         }
+        const StoreSection& section = sections[line.section];
+        if (line.kind == StoreLine::Kind::Section) {
+            AppendSectionLine(out, section);
+        } else {
+            auto& byId = positions[line.section];
+            if (byId.isEmpty())
+                for (qsizetype e = 0; e < section.entries().size(); ++e)
+                    byId.insert(section.idAt(e), e);
+            if (const auto it = byId.constFind(line.entry); it != byId.constEnd())
+                AppendEntry(out, section.entries()[*it]);
+        }
+        if (lastLineOf[line.section] == i)
+            appendNewEntries(line.section);
+    }
+
+    for (qsizetype s = 0; s < sections.size(); ++s) {
+        if (sections[s].isEmpty() || lastLineOf[s] >= 0)
+            continue;
+        if (!out.isEmpty() && !out.endsWith(u"\n\n"))
+            out += u'\n';
+        AppendSectionLine(out, sections[s]);
+        appendNewEntries(s);
     }
     return out.toUtf8();
 }

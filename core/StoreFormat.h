@@ -29,13 +29,30 @@ public:
     // Returns false when there was no such key.
     bool remove(const QString& key);
 
+    // Each entry's identity while it lives: an entry deleted and created again is a new one, so the
+    // file's layout can tell an entry that stays in its place from one that moves to the end.
+    quint64 idAt(qsizetype position) const { return m_ids[position]; }
+
 private:
     QString m_name;
     QList<QPair<QString, QString>> m_entries;
+    QList<quint64> m_ids;              // parallel to m_entries
     QHash<QString, qsizetype> m_index; // folded key -> position in m_entries
+    quint64 m_nextId = 1;
 };
 
-// A whole file: sections in creation order.
+// One line of the file as read, in its order: a comment or blank line kept as written, a section
+// line, or the line of an entry (which may since have changed or gone).
+struct StoreLine {
+    enum class Kind { Text, Section, Entry };
+    Kind kind = Kind::Text;
+    QString text;          // Text: the line as written
+    qsizetype section = 0; // Section and Entry: the section's position in the document
+    quint64 entry = 0;     // Entry: the entry's identity in its section
+};
+
+// A whole file: sections in creation order, and the lines it was read from, so that a rewrite keeps
+// what a person wrote (comments, blank lines, the order of sections) where it stood.
 class StoreDocument {
 public:
     const QList<StoreSection>& sections() const { return m_sections; }
@@ -45,9 +62,16 @@ public:
     // Same sections holding entries, in the same order, with the same spellings and values.
     bool sameContent(const StoreDocument& other) const;
 
+    const QList<StoreLine>& lines() const { return m_lines; }
+    // The reader's steps, each recording the line it read.
+    void readTextLine(const QString& text);
+    qsizetype readSectionLine(const QString& name); // the section's position
+    void readEntryLine(qsizetype section, const QString& key, const QString& value);
+
 private:
     QList<StoreSection> m_sections;
     QHash<QString, qsizetype> m_index; // folded name -> position in m_sections
+    QList<StoreLine> m_lines;
 };
 
 struct ParsedStore {

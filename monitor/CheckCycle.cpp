@@ -56,7 +56,8 @@ void CheckCycle::CheckServices(bool blnSilent) {
         WriteToolTip(toolTipBefore);
         m_tray.Show();
         qCInfo(lcCycle) << "result no services";
-        if (!blnSilent)
+        // A store that cannot be used has been told at start-up: none are defined is not the reason.
+        if (!blnSilent && StoreReadProblem(StoreNames::App).isEmpty())
             AskToDefineServices();
         End();
         return;

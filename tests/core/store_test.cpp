@@ -232,6 +232,70 @@ TEST(Store, HandEditedFileReadsAsMeant) {
     EXPECT_EQ(TakeStoreDamage(App), std::nullopt);
 }
 
+// What a person wrote stays where it stood through the program's saves: comments, blank lines,
+// sections in their order. A changed entry keeps its line, a deleted one takes only its own line (its
+// comment stays), an entry deleted and saved again (an edit) goes to the end of its section, new
+// entries follow the last entry of their section, and a new section comes at the end.
+TEST(Store, CommentsAndBlankLinesSurviveTheProgramsSaves) {
+    TempConfigHome home;
+    const QString path = StoreFile::PathFor(App);
+    WriteFile(path, "# my services\n"
+                    "\n"
+                    "[Services]\n"
+                    "  # ask the network team before removing\n"
+                    "gateway = 10.0.0.1:22\n"
+                    "# the old mail host\n"
+                    "mail=10.0.0.2:25\n"
+                    "web=10.0.0.3:80\n"
+                    "\n"
+                    "# end of services\n"
+                    "\n"
+                    "[Settings]\n"
+                    "Timeout=10 # not a comment: part of the value\n");
+    ASSERT_TRUE(SaveSetting(App, Services, "GATEWAY", "10.0.0.9:22") &&
+                DeleteSetting(App, Services, "mail") && DeleteSetting(App, Services, "web") &&
+                Save("web", "10.0.0.4:80") && Save("new", "10.0.0.5:1") &&
+                SaveSetting(App, "Settings", "Timeout", "5") && SaveSetting(App, "Extra", "a", "b"));
+    const QByteArray expected = "# my services\n"
+                                "\n"
+                                "[Services]\n"
+                                "  # ask the network team before removing\n"
+                                "gateway=10.0.0.9:22\n"
+                                "web=10.0.0.4:80\n"
+                                "new=10.0.0.5:1\n"
+                                "# the old mail host\n"
+                                "\n"
+                                "# end of services\n"
+                                "\n"
+                                "[Settings]\n"
+                                "Timeout=5\n"
+                                "\n"
+                                "[Extra]\n"
+                                "a=b\n";
+    EXPECT_EQ(ReadFile(path).toStdString(), expected.toStdString());
+    // Saving what is already there writes nothing.
+    struct stat before {
+    }, after{};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+    ASSERT_TRUE(SaveSetting(App, "Settings", "Timeout", "5"));
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+}
+
+// A section line that lost its '[' must not make the entries below it part of the section above:
+// there a service named like a setting would replace that setting.
+TEST(Store, SectionLineWithoutItsBracketStartsTheSectionItNamesAndIsDamage) {
+    const ParsedStore parsed =
+        ParseStore("[Settings]\nTimeout=5\nServices]\nTimeout=10.0.0.1:80\nweb=x]\n  Other\\]] \na=1\n");
+    EXPECT_TRUE(parsed.damaged);
+    EXPECT_EQ(parsed.firstProblem, "line 3: section line without '['");
+    EXPECT_EQ(parsed.document.section("Settings")->entries(), (Entries{{"Timeout", "5"}}));
+    EXPECT_EQ(parsed.document.section(Services)->entries(),
+              (Entries{{"Timeout", "10.0.0.1:80"}, {"web", "x]"}}));
+    EXPECT_EQ(parsed.document.section("Other]")->entries(), (Entries{{"a", "1"}}));
+    EXPECT_EQ(parsed.skippedLines, 0);
+}
+
 // Read as far as possible; kept aside once, before the first write or when start-up asks, and said once.
 TEST(Store, DamagedFileIsReadAsFarAsPossibleKeptAsideAndReportedOnce) {
     const QByteArray damaged = "[Services]\nweb=10.0.0.1:80\nno equals sign\nbad\xff=1.2.3.4:5\n"

@@ -120,6 +120,9 @@ std::vector<Scene> Scenes() {
         {QStringLiteral("Refresh service status display?"), QStringLiteral("Service change"), B::YesNo,
          I::None},
         {Texts::StoreWriteFailed(QStringLiteral("No space left on device")), title, B::Ok, I::None},
+        {Texts::StoreUnusable(
+             QStringLiteral("the folder /home/someone/.config/Vantrel can be written by other users")),
+         title, B::Ok, I::None},
         {QStringLiteral("Delete the intranet-1.example.com service?"), title, B::YesNo, I::None},
         {QStringLiteral("Checking services. Please try later"), title, B::Ok, I::None},
         {QStringLiteral("Invalid port number"), title, B::Ok, I::None},

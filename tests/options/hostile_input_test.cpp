@@ -1,6 +1,7 @@
 // Whatever is typed into the options dialog: nothing fails, nothing typed is interpreted (the list
 // shows it as typed and Edit gives it back unchanged), and the services already stored survive.
 #include "OptionsFixture.h"
+#include "core/VisibleText.h"
 #include "tests/support/HostileInput.h"
 
 namespace {
@@ -38,8 +39,9 @@ TEST_P(HostileServicesInput, IsSavedAsTypedOrRefusedAndStoredServicesStay) {
     ASSERT_EQ(list->count(), stored.size());
     if (in.refused != Hostile::Refused::Nothing)
         return;
-    // The list line is the text as typed, and Edit takes it apart into exactly the typed pieces.
-    EXPECT_EQ(list->item(2)->text(), in.host + u' ' + value);
+    // The list line is the text as typed, its control characters shown visibly, and Edit takes the
+    // stored service apart into exactly the typed pieces.
+    EXPECT_EQ(list->item(2)->text(), VisibleText(in.host + u' ' + value));
     list->setCurrentRow(2);
     Click("btnEdit");
     for (int i = 0; i < kBoxes.size(); ++i)

@@ -1,6 +1,7 @@
 #include "ui/common/ServiceWrites.h"
 
 #include "core/SettingsStore.h"
+#include "core/StoreFile.h"
 #include "core/StoreNames.h"
 #include "core/Texts.h"
 #include "ui/common/MessageBox.h"
@@ -12,6 +13,8 @@ bool ConfirmServiceOverwrite(QWidget* parent, const QString& host) {
 }
 
 bool WriteServiceAndReport(QWidget* parent, const QString& host, const QString& value) {
+    // Asked for by the user, who waits for the answer; no check is under way (its commands are off).
+    StoreFile::PatientLockWaits patient;
     if (!SaveSetting(StoreNames::App, StoreNames::Services, host, value)) {
         MessageBox::inform(parent, Texts::StoreWriteFailed(LastStoreError()));
         return false;

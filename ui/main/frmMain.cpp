@@ -29,6 +29,8 @@ namespace {
 const QString BoardBusy = QStringLiteral("Currently checking services. Please wait");
 const QString StartupToolTip = QStringLiteral("Click to see server status");
 const QString ProgramImage = QStringLiteral("PROGRAM");
+// A resize is taken as ended when no layout has followed for this long.
+constexpr int kResizeEndedMs = 400;
 } // namespace
 
 frmMain::frmMain() : frmMain(Options{}) {}
@@ -38,6 +40,9 @@ frmMain::frmMain(Options options)
       m_trayAvailable(options.trayAvailable.value_or(options.trayBackend != nullptr || Tray::IsAvailable())),
       m_tray(std::move(options.trayBackend)), m_schedule(m_state, m_clock),
       m_cycle(m_state, *this, m_tray, m_socket, m_clock) {
+    m_sizeSaveTimer.setSingleShot(true);
+    m_sizeSaveTimer.setInterval(kResizeEndedMs);
+    connect(&m_sizeSaveTimer, &QTimer::timeout, this, [this] { SaveWindowSize(); });
 
     setWindowTitle(Texts::AppTitle);
     setWindowIcon(LoadIconResource(ProgramImage));
@@ -159,18 +164,54 @@ void frmMain::ArrangeControls() {
         layout = BoardLayout::ArrangeLayout(OuterSizeTwips(), m_board->TimeTextTwips());
     }
     PlaceControls(layout);
-    // The size is remembered on every layout; a store that cannot be written only loses the size,
-    // and a message on every resize would make the window unusable.
-    SaveSetting(StoreNames::App, StoreNames::Settings, StoreNames::MainFormHeight,
-                QString::number(layout.size.height));
-    SaveSetting(StoreNames::App, StoreNames::Settings, StoreNames::MainFormWidth,
-                QString::number(layout.size.width));
+    m_layoutSize = layout.size;
+    if (m_layoutSize != m_savedSize)
+        m_sizeSaveTimer.start();
     m_arranging = false;
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     ArrangeControls();
+}
+
+void frmMain::hideEvent(QHideEvent* event) {
+    QMainWindow::hideEvent(event);
+    SaveWindowSize();
+}
+
+void frmMain::SaveWindowSize(bool now) {
+    m_sizeSaveTimer.stop();
+    if (!m_layoutSize || m_layoutSize == m_savedSize)
+        return;
+    if (!now && !m_unloading && (m_state.blnCheckInProgress || m_socket.IsBusy())) {
+        m_sizeSaveTimer.start();
+        return;
+    }
+    const BoardLayout::OuterSize size = *m_layoutSize;
+    const bool saved = SaveSetting(StoreNames::App, StoreNames::Settings, StoreNames::MainFormHeight,
+                                   QString::number(size.height)) &&
+                       SaveSetting(StoreNames::App, StoreNames::Settings, StoreNames::MainFormWidth,
+                                   QString::number(size.width));
+    if (saved)
+        m_savedSize = size;
+    // A store that cannot be written loses only the size: said once, not on every resize.
+    if (const auto text = m_storeNotices.AfterOwnSave(saved))
+        TellStore(*text);
+    TellStoreDamage();
+}
+
+void frmMain::TellStoreDamage() {
+    if (m_unloading || m_state.blnCheckInProgress || m_socket.IsBusy())
+        return; // told the next time, when nothing waits
+    if (const auto text = m_storeNotices.DamageFoundSince())
+        TellStore(*text);
+}
+
+void frmMain::TellStore(const QString& text) {
+    // Without a loop of its own, so nothing that starts while it is open waits on it.
+    if (!m_unloading)
+        MessageBox::note(this, text);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -181,6 +222,8 @@ void frmMain::Form_Load() {
     const QString height = GetSetting(StoreNames::App, StoreNames::Settings, StoreNames::MainFormHeight);
     const QString width = GetSetting(StoreNames::App, StoreNames::Settings, StoreNames::MainFormWidth);
     SetOuterSizeTwips(BoardLayout::RestoredOuterSize(height, width));
+    if (!height.isEmpty() && !width.isEmpty())
+        m_savedSize = BoardLayout::RestoredOuterSize(height, width);
     ArrangeControls();
     m_board->SetBackground(txtHostName()->palette().color(QPalette::Base));
     m_helpFile = HelpFilePath();
@@ -188,8 +231,8 @@ void frmMain::Form_Load() {
     // The readers fall back to the same defaults, so a store that refuses the seeds loses nothing.
     SeedCheckSettings();
     // Told before the first check, so the user knows why services or settings may be missing.
-    if (const auto damage = TakeStoreDamage(StoreNames::App))
-        MessageBox::inform(this, Texts::StoreDamaged(*damage));
+    for (const QString& text : m_storeNotices.AtStartUp())
+        MessageBox::inform(this, text);
 
     m_tray.SetTrayImageToStatus();
     m_tray.SetTrayToolTip(StartupToolTip);
@@ -292,6 +335,8 @@ void frmMain::UnlockCommands() {
         m_focusBeforeLock->setFocus(Qt::OtherFocusReason);
     m_focusBeforeLock = nullptr;
     m_focusAfterLock = nullptr;
+    // The check has read the store; told once the cycle has unwound.
+    QTimer::singleShot(0, this, [this] { TellStoreDamage(); });
 }
 
 void frmMain::SetStatusImage(const QIcon& icon, const QString& name, Light light) {
@@ -376,9 +421,10 @@ void frmMain::PanelWaitChanged(bool waiting) {
 }
 
 void frmMain::CommitData() {
-    // Everything else reaches the store when it changes; the window size only on a layout.
+    // Everything else reaches the store when it changes; the window size when a resize ends.
     if (!isMinimized())
         ArrangeControls();
+    SaveWindowSize(true);
 }
 
 void frmMain::RefreshStatus() {
@@ -400,6 +446,7 @@ void frmMain::Settings_Click() {
     }
     if (!m_unloading)
         m_schedule.LoadCheckFrequency();
+    TellStoreDamage();
 }
 
 void frmMain::mnuContents_Click() {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "core/SocketControl.h"
+#include "core/StoreFile.h"
+#include "core/StoreNames.h"
+#include "core/StoreNotices.h"
 #include "monitor/CheckCycle.h"
 #include "monitor/CheckHost.h"
 #include "monitor/CheckState.h"
@@ -20,6 +23,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 #include <memory>
 #include <optional>
 
@@ -139,12 +143,19 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void BuildMenus();
     void PlaceControls(const BoardLayout::WindowLayout& layout);
     void SetStatusImage(const QIcon& icon, const QString& name, Light light);
     void Say(const QString& text);
+    // Stores the window size when it changed since it was last stored; a check under way (whose
+    // probes are being timed) puts it off unless `now`.
+    void SaveWindowSize(bool now = false);
+    // Tells damage the store found since the last look, when nothing waits.
+    void TellStoreDamage();
+    void TellStore(const QString& text);
 
     // QuickCheckHost
     void PanelWaitChanged(bool waiting) override;
@@ -162,6 +173,13 @@ private:
     // The last size set in twips, with the pixels it asked for.
     std::optional<std::pair<BoardLayout::OuterSize, QSize>> m_sizeSet;
     ::CheckState m_state;
+    // The window's thread never waits long for the store: only saves the user asked for do.
+    StoreFile::BriefLockWaits m_briefLockWaits;
+    StoreNotices m_storeNotices{StoreNames::App};
+    // Restarted by every layout: the size is stored once a resize has ended.
+    QTimer m_sizeSaveTimer;
+    std::optional<BoardLayout::OuterSize> m_layoutSize; // of the last layout
+    std::optional<BoardLayout::OuterSize> m_savedSize;  // as the store holds it
     SocketControl m_socket;
     bool m_trayAvailable = false;
     MainTray m_tray;

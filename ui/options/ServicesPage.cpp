@@ -3,8 +3,10 @@
 #include "core/PortLookup.h"
 #include "core/SettingsStore.h"
 #include "core/SocketControl.h"
+#include "core/StoreFile.h"
 #include "core/StoreNames.h"
 #include "core/Texts.h"
+#include "core/VisibleText.h"
 #include "core/clsConverter.h"
 #include "ui/common/AccessibleNames.h"
 #include "ui/common/MessageBox.h"
@@ -26,6 +28,9 @@ namespace {
 // The detail controls are shown and hidden as one group; this property is all that marks them.
 const char* const kTagProperty = "Tag";
 const QString kHostDetail = QStringLiteral("hostDetail");
+// Where a list line keeps its service's stored key and value.
+constexpr int kKeyRole = Qt::UserRole;
+constexpr int kValueRole = Qt::UserRole + 1;
 
 const QString kCheckingServices = QStringLiteral("Checking services. Please try later");
 const QString kInvalidPort = QStringLiteral("Invalid port number");
@@ -180,15 +185,19 @@ void ServicesPage::LoadServiceList() {
     const auto pairs = GetAllSettings(StoreNames::App, StoreNames::Services);
     if (!pairs)
         return;
-    for (const auto& [key, value] : *pairs)
-        lstServices->addItem(ServiceLine(key, value)); // list items never interpret markup
+    for (const auto& [key, value] : *pairs) {
+        // List items never interpret markup.
+        auto* item = new QListWidgetItem(VisibleText(ServiceLine(key, value)), lstServices);
+        item->setData(kKeyRole, key);
+        item->setData(kValueRole, value);
+    }
 }
 
-std::optional<QString> ServicesPage::SelectedLine() const {
+std::optional<QPair<QString, QString>> ServicesPage::SelectedService() const {
     const QList<QListWidgetItem*> selected = lstServices->selectedItems();
     if (selected.isEmpty())
         return std::nullopt;
-    return selected.first()->text();
+    return QPair{selected.first()->data(kKeyRole).toString(), selected.first()->data(kValueRole).toString()};
 }
 
 void ServicesPage::ShowParts(const ServiceParts& parts) {
@@ -217,23 +226,25 @@ void ServicesPage::Add() {
 }
 
 void ServicesPage::Edit() {
-    const std::optional<QString> line = SelectedLine();
-    if (!line)
+    const auto service = SelectedService();
+    if (!service)
         return;
     SetHostDetailVisible(true);
-    ShowParts(SplitServiceLine(*line));
-    strEditedHost = txtHostName->text();
+    ShowParts(SplitServiceLine(ServiceLine(service->first, service->second)));
+    strEditedHost = service->first;
 }
 
 void ServicesPage::Delete() {
     SetHostDetailVisible(false);
     ForgetEditedHost();
-    const std::optional<QString> line = SelectedLine();
-    if (!line)
+    const auto service = SelectedService();
+    if (!service)
         return;
-    ShowParts(SplitServiceLine(*line));
-    const QString host = txtHostName->text();
-    if (MessageBox::askYesNo(window(), QStringLiteral("Delete the ") + host + QStringLiteral(" service?"))) {
+    ShowParts(SplitServiceLine(ServiceLine(service->first, service->second)));
+    const QString host = service->first;
+    if (MessageBox::askYesNo(window(), QStringLiteral("Delete the ") + VisibleText(host) +
+                                           QStringLiteral(" service?"))) {
+        StoreFile::PatientLockWaits patient(!m_state.blnCheckInProgress); // the user waits for it
         if (!DeleteSetting(StoreNames::App, StoreNames::Services, host))
             ReportStoreFailure();
         LoadServiceList();
@@ -262,6 +273,7 @@ void ServicesPage::Save() {
 }
 
 void ServicesPage::WriteService(const QString& key, const QString& value) {
+    StoreFile::PatientLockWaits patient; // asked for by the user, never during a check (see Save)
     // An edited entry is deleted first and written afresh, so it moves to the end of the list.
     const QString edited = std::exchange(strEditedHost, QString());
     const QString editedValue =

@@ -46,7 +46,9 @@ private:
     void ResolveAnswered();
     QList<QWidget*> HostDetailControls() const;
     void SetHostDetailVisible(bool visible);
-    std::optional<QString> SelectedLine() const;
+    // The selected service as stored: a line box holds only 32,767 characters, and the list shows
+    // control characters escaped, so neither can give the key back.
+    std::optional<QPair<QString, QString>> SelectedService() const;
     void ShowParts(const OptionsLogic::ServiceParts& parts);
     void ClearBoxes();
     OptionsLogic::ServiceParts TypedParts() const;

@@ -1,5 +1,6 @@
 #include "ui/options/frmOptions.h"
 
+#include "core/StoreFile.h"
 #include "ui/common/AppPaths.h"
 #include "ui/common/DesktopOpener.h"
 #include "ui/options/OptionsWidgets.h"
@@ -24,7 +25,7 @@ constexpr double kPageHeightTwips = 3765; // down to the tab strip's lower edge
 constexpr double kHiddenPageLeftTwips = -20000;
 } // namespace
 
-frmOptions::frmOptions(const CheckState& state, QWidget* parent) : QDialog(parent) {
+frmOptions::frmOptions(const CheckState& state, QWidget* parent) : QDialog(parent), m_state(state) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -162,6 +163,8 @@ bool frmOptions::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool frmOptions::ApplySettings() {
+    // Asked for by the user, who waits for it; a check under way is never held up by the store.
+    StoreFile::PatientLockWaits patient(!m_state.blnCheckInProgress);
     return settingsPage->ApplySettings();
 }
 bool frmOptions::ValidTimeout() {

@@ -42,6 +42,7 @@ private:
     void OK();
     void SetWaiting(bool waiting);
 
+    const CheckState& m_state;
     SocketControl objSocketOptions;
     QTabBar* tbsOptions;
     std::array<QWidget*, 2> picOptions;
