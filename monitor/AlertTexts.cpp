@@ -1,5 +1,7 @@
 #include "monitor/AlertTexts.h"
 
+#include "core/VisibleText.h"
+
 #include <QStringList>
 
 namespace AlertTexts {
@@ -54,9 +56,10 @@ std::optional<DesktopAlert> AlertFor(const CheckState& state, const ServiceTrans
     const ServicePairs& services = *state.ServiceList;
     QStringList lines;
     for (const int i : changes.wentDown)
-        lines << services.at(i).first + QStringLiteral(": ") + ReasonText(state.Outcome.value(i));
+        lines << VisibleText(services.at(i).first) + QStringLiteral(": ") +
+                     ReasonText(state.Outcome.value(i));
     for (const int i : changes.cameUp)
-        lines << UpAgain(services.at(i).first);
+        lines << UpAgain(VisibleText(services.at(i).first));
 
     DesktopAlert alert;
     alert.critical = !changes.wentDown.isEmpty();
@@ -65,7 +68,7 @@ std::optional<DesktopAlert> AlertFor(const CheckState& state, const ServiceTrans
                             .arg(state.ServiceCount - state.UpCount)
                             .arg(state.ServiceCount);
     else if (changes.cameUp.size() == 1)
-        alert.summary = UpAgain(services.at(changes.cameUp.first()).first);
+        alert.summary = UpAgain(VisibleText(services.at(changes.cameUp.first()).first));
     else
         alert.summary = QStringLiteral("%1 servers are up again").arg(changes.cameUp.size());
     // A single service back up is said in full by the summary.

@@ -84,6 +84,18 @@ TEST_F(Board, RebuildShowsOneRowPerServiceOnAlternateTintsWithTheLightCentred) {
     EXPECT_EQ(w.lblLastChecked()->text(), statusLine);
 }
 
+// A name with a line break or a direction override can neither spill over its row nor read reversed,
+// on the board, in its tooltip or to a screen reader.
+TEST_F(Board, ControlCharactersInANameAreShownVisibly) {
+    frmMain& w = Make();
+    w.show();
+    ShowResults({{QStringLiteral("evil\u202Eexe\nnext"), "192.0.2.1:80"}}, {true}, {3.0f});
+    const QModelIndex row = View()->model()->index(0, 0);
+    EXPECT_EQ(row.data().toString(), "evil\\u202Eexe\\u000Anext");
+    EXPECT_TRUE(row.data(Qt::ToolTipRole).toString().contains("evil\\u202Eexe\\u000Anext"));
+    EXPECT_TRUE(row.data(Qt::AccessibleTextRole).toString().startsWith("evil\\u202Eexe\\u000Anext: up"));
+}
+
 // Tab reaches the board between the panel and the button; the keys move the current row, Enter and
 // Space load it into the panel as a click does, and nothing while a check runs.
 TEST_F(Board, KeyboardMovesThroughTheRowsAndLoadsOne) {

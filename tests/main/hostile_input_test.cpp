@@ -1,5 +1,6 @@
 // Whatever is typed into the quick-check panel: nothing fails, nothing typed is interpreted, and the
 // services already stored survive. Only addresses are stored here, never probed, except 127.0.0.1.
+#include "core/VisibleText.h"
 #include "tests/main/MainWindowFixture.h"
 #include "tests/support/HostileInput.h"
 #include "tests/support/Loopback.h"
@@ -38,9 +39,9 @@ TEST_P(HostilePanelInput, IsSavedAsTypedOrRefusedAndStoredServicesStay) {
 
 INSTANTIATE_TEST_SUITE_P(Typed, HostilePanelInput, ::testing::ValuesIn(Hostile::Rows()), Hostile::RowName);
 
-// The names go through a real cycle on loopback to the board, back into the panel by a click on
-// their row, and into a manual check.
-TEST_F(MainWindowTest, HostileNamesAreShownAsTypedOnTheBoardAndInThePanel) {
+// The names go through a real cycle on loopback to the board (control characters shown, never
+// obeyed), back into the panel by a click on their row exactly as stored, and into a manual check.
+TEST_F(MainWindowTest, HostileNamesAreShownVisiblyOnTheBoardAndAsTypedInThePanel) {
     const QString value = QStringLiteral("127.0.0.1:%1").arg(ClosedLoopbackPort());
     for (const QString& host : Hostile::Names)
         Store(StoreNames::Services, host, value);
@@ -50,7 +51,7 @@ TEST_F(MainWindowTest, HostileNamesAreShownAsTypedOnTheBoardAndInThePanel) {
     Settle();
     ASSERT_EQ(w.RowCount(), Hostile::Names.size());
     for (int i = 0; i < Hostile::Names.size(); ++i) {
-        EXPECT_EQ(w.board().model().ShownName(i), Hostile::Names[i]) << i;
+        EXPECT_EQ(w.board().model().ShownName(i), VisibleText(Hostile::Names[i])) << i;
         w.lblServiceName_Click(i);
         EXPECT_EQ(w.txtHostName()->text() + u' ' + w.txtIPAddr()->text() + u':' + w.txtPort()->text(),
                   Hostile::Names[i] + u' ' + value);

@@ -98,13 +98,14 @@ const ProbeOutcome Refused{ProbeReason::Refused, {}};
 const ProbeOutcome TimedOut{ProbeReason::TimedOut, {}};
 
 TEST(AlertTexts, DownNamesEachNewlyDownServiceWithItsReason) {
-    const CheckState state =
-        StateAfter({"mail", "web", "db", "dns", "ftp"}, {Refused, TimedOut, Open, Refused, Open});
-    // "dns" was already down: it counts in the summary, it is not news.
+    const CheckState state = StateAfter({"mail", "web\nor\u202Eevil", "db", "dns", "ftp"},
+                                        {Refused, TimedOut, Open, Refused, Open});
+    // "dns" was already down: it counts in the summary, it is not news. A name's own line break or
+    // direction override is shown, never obeyed.
     const auto alert = AlertTexts::AlertFor(state, {{0, 1}, {}});
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->summary, "3 of 5 servers down");
-    EXPECT_EQ(alert->body, "mail: connection refused\nweb: timed out");
+    EXPECT_EQ(alert->body, "mail: connection refused\nweb\\u000Aor\\u202Eevil: timed out");
     EXPECT_TRUE(alert->critical);
 }
 

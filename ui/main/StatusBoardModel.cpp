@@ -1,5 +1,7 @@
 #include "ui/main/StatusBoardModel.h"
 
+#include "core/VisibleText.h"
+
 void StatusBoardModel::SetRows(QList<Row> rows) {
     // Rows are added or removed at the end and the rest changed in place, so a view keeps its
     // scroll position and current row across a rebuild.
@@ -29,12 +31,12 @@ int StatusBoardModel::rowCount(const QModelIndex& parent) const {
 }
 
 QString StatusBoardModel::ShownName(int row) const {
-    return m_rows.at(row).host;
+    return VisibleText(m_rows.at(row).host);
 }
 
 QString StatusBoardModel::RowDescription(int row) const {
     const Row& r = m_rows.at(row);
-    return r.state.isEmpty() ? r.host : r.state;
+    return VisibleText(r.state.isEmpty() ? r.host : r.state);
 }
 
 QString StatusBoardModel::SpokenText(int row) const {
