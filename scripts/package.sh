@@ -8,6 +8,8 @@
 # commit's (SOURCE_DATE_EPOCH, unless set already), and the source and build folders' paths are
 # mapped out of what the compiler records. JOBS sets the number of parallel build jobs.
 set -euo pipefail
+# The package's folders and files get the modes Debian expects, whatever the caller's umask.
+umask 022
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 build=$(realpath -m "${1:-$root/build-deb}")
@@ -23,9 +25,13 @@ export SOURCE_DATE_EPOCH
 export QT_RCC_SOURCE_DATE_OVERRIDE=$SOURCE_DATE_EPOCH
 
 # dpkg-buildflags maps the folder it is called from (the sources) to "."; the build folder, which
-# holds the generated sources, is mapped after it.
+# holds the generated sources, is mapped after it. _FORTIFY_SOURCE goes from level 2 to 3: at 2 the
+# compiler proves every checked call of this program safe while compiling, so nothing is checked at
+# run time and nothing in the program shows the protection; 3 also checks the copies whose sizes are
+# known only at run time.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS) -ffile-prefix-map=$build=build"
+CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS | sed 's/_FORTIFY_SOURCE=2/_FORTIFY_SOURCE=3/')"
+CXXFLAGS="$CXXFLAGS $(dpkg-buildflags --get CXXFLAGS) -ffile-prefix-map=$build=build"
 LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
 export CXXFLAGS LDFLAGS
 
