@@ -31,15 +31,15 @@ struct Shape {
 
 constexpr const char* kOutline = "#101010";
 
-// Body first, then each lamp with its shine, top (red) to bottom (green), as in the pixel icons.
+// Drawn in this order, top to bottom as in the pixel icons.
 const Shape kShapes[] = {
-    {{68, 6, 120, 244}, 30, "#3C4148", 1, kOutline, 8},
-    {{96, 22, 64, 64}, 32, "#E01B1B", 1, kOutline, 6},
-    {{108, 32, 22, 16}, 8, "#FFFFFF", 0.45, nullptr, 0},
-    {{96, 96, 64, 64}, 32, "#F5C400", 1, kOutline, 6},
-    {{108, 106, 22, 16}, 8, "#FFFFFF", 0.45, nullptr, 0},
-    {{96, 170, 64, 64}, 32, "#00C22E", 1, kOutline, 6},
-    {{108, 180, 22, 16}, 8, "#FFFFFF", 0.45, nullptr, 0},
+    {{68, 6, 120, 244}, 30, "#3C4148", 1, kOutline, 8},   // body
+    {{96, 22, 64, 64}, 32, "#E01B1B", 1, kOutline, 6},    // red
+    {{108, 32, 22, 16}, 8, "#FFFFFF", 0.45, nullptr, 0},  // its shine
+    {{96, 96, 64, 64}, 32, "#F5C400", 1, kOutline, 6},    // yellow
+    {{108, 106, 22, 16}, 8, "#FFFFFF", 0.45, nullptr, 0}, // its shine
+    {{96, 170, 64, 64}, 32, "#00C22E", 1, kOutline, 6},   // green
+    {{108, 180, 22, 16}, 8, "#FFFFFF", 0.45, nullptr, 0}, // its shine
 };
 
 QImage paintIcon(int size) {
@@ -63,9 +63,10 @@ QImage paintIcon(int size) {
 }
 
 QByteArray svgIcon() {
-    QByteArray svg = QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                                       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
-                                       "viewBox=\"0 0 256 256\">\n");
+    QByteArray svg =
+        QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                          "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
+                          "viewBox=\"0 0 256 256\">\n");
     for (const Shape& shape : std::span(kShapes)) {
         svg += QStringLiteral("  <rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" rx=\"%5\" fill=\"%6\"")
                    .arg(shape.box.x())
