@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# check-package.sh [BUILD-DIR]: builds the Debian package from an already configured build folder
-# (default build/), runs lintian, desktop-file-validate and appstreamcli on it and fails on a finding
-# (validate-package.sh), installs it with dpkg, checks what it put where, starts the installed program
+# check-package.sh [BUILD-DIR]: builds the Debian package with scripts/package.sh in BUILD-DIR
+# (default build-deb/, emptied first), runs the validators, the catalog builder and the hardening
+# check on it and fails on a finding (validate-package.sh), installs it with dpkg, checks what it put where, starts the installed program
 # on a virtual X display and checks that it stays up, that a second start hands over to the first and
 # that SIGTERM ends it cleanly, then removes the package again and checks that nothing is left.
 # Needs root (dpkg), xvfb-run, the validators, and a machine on which vantrel-local is not installed.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$root/build}" && pwd)
+build=$(realpath -m "${1:-$root/build-deb}")
 began=$(date +%s)
 
 fail() {
@@ -32,9 +32,8 @@ cleanup() {
 trap cleanup EXIT
 
 step "building the package"
-cmake --build "$build" >/dev/null
-(cd "$build" && rm -f vantrel-local_*.deb && cpack -G DEB >"$scratch/cpack.log" 2>&1) ||
-    { cat "$scratch/cpack.log" >&2; fail "cpack"; }
+bash "$root/scripts/package.sh" "$build" >"$scratch/package.log" 2>&1 ||
+    { cat "$scratch/package.log" >&2; fail "scripts/package.sh"; }
 deb=$(ls "$build"/vantrel-local_*.deb)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 
@@ -44,7 +43,10 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for needed in libqt6core6 libqt6widgets6 qt6-qpa-plugins; do
     grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
-grep -qw qt6-wayland <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "the package does not recommend qt6-wayland"
+for recommended in qt6-wayland xdg-utils; do
+    grep -qw "$recommended" <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "the package does not recommend $recommended"
+done
+grep -qw dunst <<<"$(dpkg-deb -f "$deb" Suggests)" || fail "the package does not suggest dunst"
 
 step "validating $(basename "$deb")"
 bash "$root/packaging/validate-package.sh" "$deb" || fail "the validators found errors or warnings"
@@ -54,11 +56,12 @@ dpkg -i "$deb" >/dev/null
 installed=yes
 
 folder=/usr/lib/vantrel-local
-metainfo=/usr/share/metainfo/example.vantrel.VantrelLocal.metainfo.xml
+metainfo=/usr/share/metainfo/example.vantrel.vantrel_local.metainfo.xml
 expected=(
     /usr/bin/vantrel-local "$folder/vantrel-local" "$folder/sos.wav" "$folder/qorvix.html"
     /usr/share/applications/vantrel-local.desktop "$metainfo"
-    /usr/share/icons/hicolor/16x16/apps/vantrel-local.png /usr/share/icons/hicolor/32x32/apps/vantrel-local.png
+    /usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/vantrel-local.png
+    /usr/share/icons/hicolor/scalable/apps/vantrel-local.svg
     /usr/share/doc/vantrel-local/copyright /usr/share/doc/vantrel-local/changelog.gz
     /usr/share/man/man1/vantrel-local.1.gz
 )
@@ -69,7 +72,7 @@ for path in "${expected[@]}"; do
 done
 [ "$(command -v vantrel-local)" = /usr/bin/vantrel-local ] || fail "vantrel-local is not on PATH"
 [ "$(readlink -f /usr/bin/vantrel-local)" = "$folder/vantrel-local" ] || fail "the launcher does not lead to $folder"
-for size in 16 32; do
+for size in 16 32 48 64 128 256; do
     file "/usr/share/icons/hicolor/${size}x${size}/apps/vantrel-local.png" | grep -q "PNG image data, $size x $size" ||
         fail "the ${size}x${size} icon is not a $size x $size PNG"
 done

@@ -1,20 +1,44 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that the build, the tests and the benchmarks need.
-# Idempotent: installs only what is missing. Runs apt-get as root, or through sudo.
+# setup.sh [run|package|test]: installs the Debian 12 packages that a purpose needs. "run" is what
+# building and running the program needs; "package" adds building the Debian package; "test" (the
+# default) adds the tests, the benchmarks and the package checks. Idempotent: installs only what is
+# missing. Runs apt-get as root, or through sudo.
 set -euo pipefail
 
-packages=(
+purpose=${1:-test}
+
+# Building and running the program (scripts/run.sh).
+run_packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6network6 fonts-dejavu-core
-    libxcb1-dev
+    libxcb1-dev qt6-wayland xdg-utils
+)
+
+# Besides, for building the Debian package (scripts/package.sh).
+package_packages=(
+    dpkg-dev file
+)
+
+# Besides: the tests, the benchmarks and the package checks (scripts/test.sh).
+test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     xvfb xauth trayer xdotool x11-utils x11-apps openbox imagemagick
-    sway waybar grim wtype qt6-wayland dbus systemd procps
+    sway waybar grim wtype dbus systemd procps
     netcat-openbsd monitoring-plugins-basic
     dunst
-    dpkg-dev file lintian desktop-file-utils appstream
+    lintian desktop-file-utils appstream appstream-compose
 )
+
+case $purpose in
+run) packages=("${run_packages[@]}") ;;
+package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
+test) packages=("${run_packages[@]}" "${package_packages[@]}" "${test_packages[@]}") ;;
+*)
+    echo "usage: $0 [run|package|test]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/setup.sh
+bash scripts/setup.sh test
 
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT

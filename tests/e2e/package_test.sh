@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
-# package_test.sh BUILD_DIR ARTIFACT_DIR: the Debian package as a user meets it. Builds the .deb from
-# the build folder; lintian, desktop-file-validate and appstreamcli find no error or warning in it
-# (packaging/validate-package.sh). Installs it, starts the program the way a desktop does, from the
-# Exec line of its installed desktop entry, on the test display; its icon appears and shows the first
-# check; the same line started again brings the running program's window forward and ends; SIGTERM
-# ends the program and removes the icon; then the package is purged and nothing of it is left.
+# package_test.sh SOURCE_DIR ARTIFACT_DIR: the Debian package as a user meets it. Builds the .deb
+# twice from the sources with the README's command (scripts/package.sh), in two clean folders a
+# little apart; the validators find no error or warning in it, the catalog builder accepts it, its
+# program is hardened, and the two builds are byte-identical (packaging/validate-package.sh).
+# Installs it, copies its desktop entry into the user's autostart folder as the README says, and
+# starts the program the way a desktop does, from that entry's Exec line, on the test display; its
+# icon appears and shows the first check; the same line started again brings the running program's
+# window forward and ends; SIGTERM ends the program and removes the icon; then the package is purged
+# and nothing of it is left.
 #
 # Installing needs root: run as another user, the test is skipped. It never leaves the package
 # installed: the removal runs on every way out, and a run that was killed outright is cleaned up by
 # the next one. A package that this test did not install is left alone, and the test is skipped.
 E2E_ARTIFACTS=$2
 source "$(dirname "$0")/lib.sh"
-build=$(cd "$1" && pwd)
+source_dir=$(cd "$1" && pwd)
 package=vantrel-local
 entry=/usr/share/applications/$package.desktop
 state=/var/lib/vantrel-local-e2e
 marker=$state/installed-by-test
 
 ((EUID == 0)) || e2e_skip "installing a package needs root"
-for tool in dpkg dpkg-query cpack flock; do
+for tool in dpkg dpkg-query dpkg-buildflags cpack flock; do
     command -v "$tool" >/dev/null || e2e_skip "$tool is missing"
 done
 
@@ -42,13 +45,17 @@ fi
 remove_package || e2e_fail "the package left by an earlier run could not be removed"
 package_installed && e2e_fail "$package is still installed"
 
-e2e_log "building the package"
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$E2E_TMP/package" >"$E2E_ARTIFACTS/cpack.log" 2>&1 ||
-    e2e_fail "cpack failed: $(tail -n 20 "$E2E_ARTIFACTS/cpack.log")"
-debs=("$E2E_TMP"/package/"$package"_*.deb)
-[[ ${#debs[@]} == 1 && -f ${debs[0]} ]] || e2e_fail "cpack made no single package: ${debs[*]}"
-bash "$(dirname "$0")/../../packaging/validate-package.sh" "${debs[0]}" >"$E2E_ARTIFACTS/validate.log" 2>&1 ||
-    e2e_fail "the validators found errors or warnings:
+# Two clean builds of one commit, in different folders: the same bytes, whatever the time or place.
+for copy in first second; do
+    e2e_log "building the package ($copy time)"
+    bash "$source_dir/scripts/package.sh" "$E2E_TMP/$copy" >"$E2E_ARTIFACTS/package-$copy.log" 2>&1 ||
+        e2e_fail "scripts/package.sh failed: $(tail -n 20 "$E2E_ARTIFACTS/package-$copy.log")"
+done
+debs=("$E2E_TMP"/first/"$package"_*.deb)
+[[ ${#debs[@]} == 1 && -f ${debs[0]} ]] || e2e_fail "the build made no single package: ${debs[*]}"
+again=$E2E_TMP/second/$(basename "${debs[0]}")
+bash "$source_dir/packaging/validate-package.sh" "${debs[0]}" "$again" >"$E2E_ARTIFACTS/validate.log" 2>&1 ||
+    e2e_fail "the package checks found errors or warnings:
 $(cat "$E2E_ARTIFACTS/validate.log")"
 
 # The marker goes down before dpkg starts, so even a run killed during the installation is undone.
@@ -61,6 +68,18 @@ dpkg -i "${debs[0]}" >"$E2E_ARTIFACTS/dpkg-install.log" 2>&1 ||
 package_installed || e2e_fail "dpkg -i did not leave $package installed"
 
 [[ -f $entry ]] || e2e_fail "the package installed no desktop entry $entry"
+bash "$source_dir/packaging/check-hardening.sh" "/usr/lib/$package/$package" >"$E2E_ARTIFACTS/hardening.log" ||
+    e2e_fail "the installed program lacks hardening: $(cat "$E2E_ARTIFACTS/hardening.log")"
+
+e2e_start_desktop
+e2e_start_loopback
+e2e_write_store '[Services]' "web=127.0.0.1:$E2E_OPEN_PORT"
+# Started at login as the README and the manual page tell: the entry copied, unchanged, into the
+# user's autostart folder.
+mkdir -p "$XDG_CONFIG_HOME/autostart"
+cp "$entry" "$XDG_CONFIG_HOME/autostart/"
+entry=$XDG_CONFIG_HOME/autostart/$package.desktop
+desktop-file-validate "$entry" || e2e_fail "the desktop entry is not valid in the autostart folder"
 exec_line=$(sed -n 's/^Exec=//p' "$entry" | head -n1)
 [[ -n $exec_line ]] || e2e_fail "the desktop entry has no Exec line"
 # Field codes stand for files or addresses handed over by the desktop; a plain start has none.
@@ -68,11 +87,8 @@ read -ra command <<<"$(sed -E 's/(^| )%[fFuUdDnNickvm]//g' <<<"$exec_line")"
 resolved=$(command -v "${command[0]}") || e2e_fail "the Exec line's program ${command[0]} is not on PATH"
 [[ $(readlink -f "$resolved") == /usr/lib/$package/$package ]] ||
     e2e_fail "the Exec line leads to $resolved, not to the installed program"
-e2e_log "the desktop entry starts: ${command[*]}"
+e2e_log "the autostart entry starts: ${command[*]}"
 
-e2e_start_desktop
-e2e_start_loopback
-e2e_write_store '[Services]' "web=127.0.0.1:$E2E_OPEN_PORT"
 e2e_start_program "${command[@]}"
 icon=$(e2e_wait_for_tray_icon "$E2E_CLASS" 20) || e2e_fail "no icon of the installed program in the notification area"
 e2e_expect 0 -F 'vantrel.tray: shown image=GREENLED tooltip="1 of 1 servers (100%) are up.\r\n Click to see details."' \
