@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     xvfb xauth trayer xdotool x11-utils x11-apps openbox imagemagick
+    libsm-dev libice-dev
     sway waybar grim wtype qt6-wayland dbus systemd procps
     netcat-openbsd monitoring-plugins-basic
     dpkg-dev file lintian desktop-file-utils appstream

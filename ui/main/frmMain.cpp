@@ -34,6 +34,7 @@ frmMain::frmMain() : frmMain(Options{}) {}
 
 frmMain::frmMain(Options options)
     : m_clock(options.clock ? *options.clock : m_systemClock), m_twips(this),
+      m_askDesktopForTray(!options.trayAvailable && !options.trayBackend),
       m_trayAvailable(options.trayAvailable.value_or(options.trayBackend != nullptr || Tray::IsAvailable())),
       m_tray(std::move(options.trayBackend)), m_schedule(m_state, m_clock),
       m_cycle(m_state, *this, m_tray, m_socket, m_clock) {
@@ -62,11 +63,21 @@ frmMain::frmMain(Options options)
 
     connect(&m_schedule, &Schedule::due, this, [this] { m_cycle.CheckServices(true); });
     connect(&m_tray, &MainTray::leftClicked, this, &frmMain::RestoreFromTray);
+    connect(&m_tray, &MainTray::notificationAreaSettled, this, [this](bool found) {
+        m_trayAvailable = found;
+        // Without a notification area the window is the only way to reach the program.
+        if (!found && !m_unloading)
+            show();
+    });
     // A log-off request may still be cancelled: the program saves, and ends only when the
     // application is really told to quit.
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { CommitData(); });
         connect(gui, &QCoreApplication::aboutToQuit, this, &frmMain::Unload);
+        // The session manager's "die" arrives as the application's quit event. Qt would first ask every
+        // window to close and give up the quit when one stays shown; this window refuses a close (it
+        // hides instead), and the order in which Qt asks the windows varies, so the end is ours to do.
+        gui->installEventFilter(this);
     }
 }
 
@@ -188,9 +199,12 @@ void frmMain::Form_Load() {
     m_tray.Control().setEventMode(1);
     if (m_state.LastCheckTime.isNull()) {
         m_tray.ShowIcon(true);
-        // Without a notification area the window is the only way to reach the program.
+        // Without a notification area the window is the only way to reach the program; at login the
+        // panel often comes up a little after the program, so it is given a moment to appear.
         if (m_trayAvailable)
             hide();
+        else if (m_askDesktopForTray)
+            m_tray.WaitForNotificationArea(&Tray::IsAvailable, NotificationAreaWait);
         else
             show();
         m_cycle.CheckServices(false);
@@ -219,6 +233,12 @@ void frmMain::Unload() {
     m_tray.RemoveForGood();
     hide();
     emit unloaded();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Quit && watched == QCoreApplication::instance())
+        Unload();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

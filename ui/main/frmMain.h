@@ -19,6 +19,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -124,6 +125,8 @@ public:
     QAction* mnuAbout = nullptr;
 
     static constexpr const char* HyperlinkTarget = "http://www.vantrel.example/?ad=qorvix1";
+    // How long start-up waits for a notification area that is not there yet before it shows the window.
+    static constexpr std::chrono::seconds NotificationAreaWait{10};
 
     // CheckHost
     void LockCommands() override;
@@ -142,6 +145,7 @@ signals:
     void unloaded();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -169,6 +173,7 @@ private:
     std::optional<std::pair<BoardLayout::OuterSize, QSize>> m_sizeSet;
     ::CheckState m_state;
     SocketControl m_socket;
+    bool m_askDesktopForTray = false; // no backend or availability given: the desktop's own area
     bool m_trayAvailable = false;
     MainTray m_tray;
     Schedule m_schedule;
