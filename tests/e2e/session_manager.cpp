@@ -4,7 +4,6 @@
 // Every step is one line on standard output, the first being SESSION_MANAGER=<address>.
 #include <X11/ICE/ICElib.h>
 #include <X11/SM/SMlib.h>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,16 +18,6 @@ SmsConn g_client = nullptr;
 bool g_cancelled = false;
 bool g_closed = false;
 
-void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Say(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-    std::putchar('\n');
-    std::fflush(stdout);
-}
-
 Bool AcceptAnyLocalHost(char* /*hostName*/) {
     return True; // only local sockets are listened on
 }
@@ -39,18 +28,18 @@ Status RegisterClient(SmsConn conn, SmPointer, char* previousId) {
     std::free(previousId);
     char* id = SmsGenerateClientID(conn);
     const Status status = SmsRegisterClientReply(conn, id);
-    Say("registered %s", id ? id : "?");
+    std::printf("registered %s\n", id ? id : "?");
     std::free(id);
     return status;
 }
 
 void InteractRequest(SmsConn conn, SmPointer, int dialogType) {
-    Say("interact-request dialog=%d", dialogType);
+    std::printf("interact-request dialog=%d\n", dialogType);
     SmsInteract(conn);
 }
 
 void InteractDone(SmsConn, SmPointer, Bool cancelShutdown) {
-    Say("interact-done cancel=%d", cancelShutdown ? 1 : 0);
+    std::printf("interact-done cancel=%d\n", cancelShutdown ? 1 : 0);
     g_cancelled = g_cancelled || cancelShutdown;
 }
 
@@ -61,14 +50,14 @@ void SaveYourselfPhase2Request(SmsConn conn, SmPointer) {
 }
 
 void SaveYourselfDone(SmsConn conn, SmPointer, Bool success) {
-    Say("save-yourself-done success=%d", success ? 1 : 0);
+    std::printf("save-yourself-done success=%d\n", success ? 1 : 0);
     if (g_cancelled || !success) {
         SmsShutdownCancelled(conn);
-        Say("shutdown-cancelled");
+        std::printf("shutdown-cancelled\n");
         return;
     }
     SmsDie(conn);
-    Say("die-sent");
+    std::printf("die-sent\n");
 }
 
 void CloseConnection(SmsConn conn, SmPointer, int count, char** reasons) {
@@ -79,7 +68,7 @@ void CloseConnection(SmsConn conn, SmPointer, int count, char** reasons) {
     IceCloseConnection(ice);
     g_client = nullptr;
     g_closed = true;
-    Say("closed");
+    std::printf("closed\n");
 }
 
 void SetProperties(SmsConn, SmPointer, int count, SmProp** properties) {
@@ -120,6 +109,7 @@ Status NewClient(SmsConn conn, SmPointer, unsigned long* mask, SmsCallbacks* cal
 } // namespace
 
 int main() {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // the test reads each step as it comes
     char error[256] = {};
     if (!SmsInitialize("vantrel-test", "1.0", NewClient, nullptr, AcceptAnyLocalHost, sizeof error, error)) {
         std::fprintf(stderr, "SmsInitialize: %s\n", error);
@@ -151,7 +141,7 @@ int main() {
         std::fprintf(stderr, "no local transport to listen on\n");
         return 1;
     }
-    Say("SESSION_MANAGER=%s", address.c_str());
+    std::printf("SESSION_MANAGER=%s\n", address.c_str());
 
     IceConn ice = nullptr;
     bool stdinOpen = true;
@@ -173,7 +163,7 @@ int main() {
             } else if (std::strncmp(line, "end", 3) == 0 && g_client) {
                 g_cancelled = false;
                 SmsSaveYourself(g_client, SmSaveBoth, True, SmInteractStyleAny, False);
-                Say("save-yourself-sent");
+                std::printf("save-yourself-sent\n");
             }
         }
         for (IceListenObj listener : local) {
@@ -193,7 +183,7 @@ int main() {
         }
         if (ice && next < fds.size() && fds[next].revents) {
             if (IceProcessMessages(ice, nullptr, nullptr) == IceProcessMessagesIOError) {
-                Say("connection-lost");
+                std::printf("connection-lost\n");
                 IceSetShutdownNegotiation(ice, False);
                 IceCloseConnection(ice);
                 ice = nullptr;
