@@ -133,6 +133,10 @@ int main(int argc, char** argv) {
                     "worst lateness %5.1f ms (goal under 16) | time sliced/whole %.3f (goal within 1.10)\n",
                     services, Median(whole), *std::max_element(wholeLate.begin(), wholeLate.end()),
                     Median(sliced), *std::max_element(slicedLate.begin(), slicedLate.end()), ratio);
+        std::printf("        worst lateness of each sliced run (ms):");
+        for (const double late : slicedLate)
+            std::printf(" %.1f", late);
+        std::printf("\n");
         std::printf("lateness-result: services=%d whole_ms=%.1f whole_late_ms=%.1f sliced_ms=%.1f "
                     "sliced_late_ms=%.1f ratio=%.3f\n",
                     services, Median(whole), *std::max_element(wholeLate.begin(), wholeLate.end()),
