@@ -74,9 +74,10 @@ frmMain::frmMain(Options options)
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { CommitData(); });
         connect(gui, &QCoreApplication::aboutToQuit, this, &frmMain::Unload);
-        // The session manager's "die" arrives as the application's quit event. Qt would first ask every
-        // window to close and give up the quit when one stays shown; this window refuses a close (it
-        // hides instead), and the order in which Qt asks the windows varies, so the end is ours to do.
+        // The session manager's "die" arrives as the application's quit event. Qt first asks the windows
+        // to close and gives the quit up when one stays shown: this window refuses (it hides instead),
+        // Qt stops asking there, and the icon's own window, when its turn had not come yet (the order
+        // varies), stays shown. So the end is ours to do, before Qt's round.
         gui->installEventFilter(this);
     }
 }
