@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
                                        : start.secsTo(clock.now) + tickSeconds > o.minutes * 60LL;
         if (done)
             break;
-        clock.now = clock.now.addSecs(tickSeconds);
+        clock.Advance(std::chrono::seconds(tickSeconds));
         schedule.Tick();
         QCoreApplication::processEvents(); // what the event loop would deliver between ticks
     }

@@ -14,7 +14,14 @@ Q_LOGGING_CATEGORY(lcCycle, "vantrel.cycle", QtWarningMsg)
 CheckCycle::CheckCycle(CheckState& state, CheckHost& host, TrayIndicator& tray, SocketControl& socket,
                        const Clock& clock, QObject* parent)
     : QObject(parent), m_state(state), m_host(host), m_tray(tray), m_socket(socket), m_clock(clock),
-      m_flash(tray) {}
+      m_flash(tray) {
+    m_resume.setSingleShot(true);
+    m_resume.setInterval(0);
+    connect(&m_resume, &QTimer::timeout, this, [this] {
+        if (m_probing)
+            ProbeNext();
+    });
+}
 
 bool CheckCycle::CanStart() const {
     // The no-services question waits in a local event loop, so ticks and clicks still arrive; a
@@ -49,7 +56,7 @@ void CheckCycle::CheckServices(bool blnSilent) {
     m_tray.Show();
 
     m_state.UpCount = 0;
-    m_state.LastCheckTime = m_clock.Now();
+    StampLastCheck();
     m_state.ServiceList = GetAllSettings(StoreNames::App, StoreNames::Services);
 
     if (!m_state.ServiceList) {
@@ -84,9 +91,11 @@ void CheckCycle::AskToDefineServices() {
 }
 
 // Probes in stored order. An answer that is there at once is taken in this loop; one that must be
-// waited for arrives later through RecordProbe, which goes on from there.
+// waited for arrives later through RecordProbe, which goes on from there. Once the slice's budget is
+// spent, the event loop gets its turn (timers, painting, input) before the next probe.
 void CheckCycle::ProbeNext() {
     const ServicePairs& services = *m_state.ServiceList;
+    const auto sliceEnd = m_clock.Monotonic() + m_sliceBudget;
     while (m_next < services.size()) {
         if (m_state.blnExitRequested)
             return Stop();
@@ -101,6 +110,10 @@ void CheckCycle::ProbeNext() {
         m_insideProbeLoop = false;
         if (m_awaitingAnswer)
             return;
+        if (m_next < services.size() && m_clock.Monotonic() >= sliceEnd) {
+            m_resume.start();
+            return;
+        }
     }
     EndWithResult();
 }
@@ -135,6 +148,7 @@ void CheckCycle::EndWithResult() {
 // Unlocks the window, and rebuilds the board when it shows (and again after a refresh).
 void CheckCycle::End() {
     const bool rebuild = std::exchange(m_rebuildBoard, false);
+    const std::optional<bool> refreshSilent = std::exchange(m_refreshAfterCycle, std::nullopt);
     m_host.UnlockCommands();
     m_state.blnCheckInProgress = false;
     if (!m_state.blnExitRequested) {
@@ -146,10 +160,15 @@ void CheckCycle::End() {
         }
     }
     emit finished();
+    // From the event loop, so this cycle's result is shown before the refresh locks the window again.
+    if (refreshSilent && !m_state.blnExitRequested)
+        QTimer::singleShot(0, this, [this, silent = *refreshSilent] { RefreshStatus(silent); });
 }
 
 void CheckCycle::Stop() {
     m_flash.Abandon();
+    m_resume.stop();
+    m_refreshAfterCycle.reset();
     if (!m_probing)
         return; // nothing waits; a question box in progress ends through its own return
     // The program is ending: the tray and the board may already be gone, so leave them alone.
@@ -175,7 +194,7 @@ void CheckCycle::ShowResult(int serviceCount) {
                                     ReadThreshold(StoreNames::Yellow, CheckDefaults::YellowPercent));
     m_host.ShowStatusLight(light);
     m_state.CurrentLight = light;
-    m_state.LastCheckTime = m_clock.Now();
+    StampLastCheck();
 
     const int percent = PercentUpRounded(m_state.UpCount, serviceCount);
     if (m_tray.IsVisible()) {
@@ -198,10 +217,20 @@ void CheckCycle::ShowResult(int serviceCount) {
     m_state.CurrentServiceIndex = -1;
 }
 
+// The schedule counts from the boot clock, which setting the wall clock cannot move; the board shows
+// the wall time.
+void CheckCycle::StampLastCheck() {
+    m_state.LastCheckTime = m_clock.Now();
+    m_state.LastCheckSinceBoot = m_clock.SinceBoot();
+}
+
 void CheckCycle::RefreshStatus(bool blnSilent) {
-    // When the cycle cannot start, the board belongs to the cycle that runs; leave it alone.
-    if (!CanStart())
+    if (!CanStart()) {
+        // The cycle under way may have read the list before the change the user wants to see.
+        if (m_state.blnCheckInProgress && !m_state.blnExitRequested)
+            m_refreshAfterCycle = m_refreshAfterCycle.value_or(true) && blnSilent;
         return;
+    }
     m_rebuildBoard = true;
     CheckServices(blnSilent);
 }

@@ -8,6 +8,7 @@
 #include "monitor/TrayFlash.h"
 
 #include <QObject>
+#include <QTimer>
 #include <chrono>
 #include <optional>
 
@@ -25,15 +26,21 @@ public:
     // False while a cycle runs or a manual check or lookup waits on the shared socket.
     bool CanStart() const;
     // Starts one cycle unless CanStart() is false; then it does nothing. The cycle has ended when
-    // blnCheckInProgress is false again (and `finished` has been emitted); a cycle whose probes are
-    // all answered at once ends before this returns.
+    // blnCheckInProgress is false again (and `finished` has been emitted). Probes answered at once run
+    // back to back for at most SliceBudget, then the cycle goes on from the event loop, so a long list
+    // of near services never holds the window longer than that.
     void CheckServices(bool blnSilent);
-    // CheckServices; once the cycle has ended, the board is cleared and rebuilt.
+    // CheckServices; once the cycle has ended, the board is cleared and rebuilt. Asked while a cycle
+    // runs, it runs once that cycle has ended (several such requests make one refresh).
     void RefreshStatus(bool blnSilent);
     // The program is ending: a cycle waiting for a probe ends at once without showing a result, and
     // the flash stops without touching the icon.
     void Stop();
     TrayFlash& Flash() { return m_flash; }
+
+    // Well under a frame, so a timer or a repaint waiting behind the probes stays on time.
+    static constexpr std::chrono::microseconds DefaultSliceBudget{5000};
+    void SetSliceBudget(std::chrono::microseconds budget) { m_sliceBudget = budget; }
 
 signals:
     void finished();
@@ -44,6 +51,7 @@ private:
     void WriteToolTip(const QString& text);
     void AskToDefineServices();
     void ProbeNext();
+    void StampLastCheck();
     void RecordProbe(int index, const ProbeOutcome& outcome);
     void EndWithResult();
     void End();
@@ -62,5 +70,8 @@ private:
     bool m_awaitingAnswer = false;
     bool m_insideProbeLoop = false;
     bool m_rebuildBoard = false;
+    std::optional<bool> m_refreshAfterCycle; // a refresh asked for during a cycle: its blnSilent
     std::chrono::steady_clock::time_point m_probeStarted;
+    std::chrono::microseconds m_sliceBudget = DefaultSliceBudget;
+    QTimer m_resume; // goes on with the probes once the event loop has had its turn
 };

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <chrono>
 #include <optional>
 
 using ServicePairs = QList<QPair<QString, QString>>; // (host name, stored value "address:port")
@@ -29,7 +30,8 @@ struct CheckState {
     quint8 PercentUp = 0;
     Light CurrentLight = LightNone;
     Light PreviousLight = LightNone;
-    QDateTime LastCheckTime; // null until the first cycle
+    QDateTime LastCheckTime;                                    // null until the first cycle
+    std::optional<std::chrono::nanoseconds> LastCheckSinceBoot; // the same moment on the boot clock
     bool FirstCheckPending = true;
     qint16 TimeoutMs = 10000;
     bool AlarmEnabled = false;

@@ -40,12 +40,10 @@ void Schedule::LoadCheckFrequency() {
 }
 
 bool Schedule::IsDue() const {
-    if (m_state.LastCheckTime.isNull())
+    if (!m_state.LastCheckSinceBoot)
         return true;
-    // Negative when the clock was set back: nothing is due until it has passed the stamp again.
-    const double elapsedSeconds = static_cast<double>(m_state.LastCheckTime.msecsTo(m_clock.Now())) / 1000.0;
-    const double intervalSeconds = static_cast<double>(m_minutes) * 60.0;
-    return elapsedSeconds > intervalSeconds;
+    // On the boot clock: a wall clock set back cannot hold the schedule, and time asleep counts.
+    return m_clock.SinceBoot() - *m_state.LastCheckSinceBoot > std::chrono::minutes(m_minutes);
 }
 
 void Schedule::Tick() {

@@ -16,7 +16,7 @@ inline constexpr std::array<int, 7> kCheckIntervalMinutes{5, 10, 15, 20, 30, 60,
 int CheckFrequencyMinutesFor(const QString& frequencySetting);
 
 // Timer1 ticks every 10 s; a tick asks for a cycle when strictly more than the interval has passed
-// since LastCheckTime.
+// since the last check, measured on the boot clock.
 class Schedule : public QObject {
     Q_OBJECT
 public:
@@ -26,7 +26,7 @@ public:
 
     void LoadCheckFrequency(); // seeds Frequency "3" when empty, reads it, starts the timer
     int CheckFrequencyMinutes() const { return m_minutes; }
-    bool IsDue() const; // E > L
+    bool IsDue() const; // elapsed > interval
     void Tick();        // what a timer tick does; public so tests drive it without waiting
     QTimer& Timer1() { return m_timer; }
 

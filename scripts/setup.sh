@@ -25,6 +25,7 @@ test_packages=(
     clang libclang-rt-14-dev
     xvfb xauth trayer xdotool x11-utils x11-apps openbox imagemagick
     sway waybar grim wtype dbus systemd procps
+    libsm-dev libice-dev
     netcat-openbsd monitoring-plugins-basic
     dunst
     lintian desktop-file-utils appstream appstream-compose

@@ -113,6 +113,12 @@ e2e_find_tray_panel() {
 }
 
 e2e_start_desktop() {
+    e2e_start_desktop_without_tray
+    e2e_start_tray
+}
+
+# e2e_start_desktop_without_tray: the display and the window manager, but no notification area yet.
+e2e_start_desktop_without_tray() {
     e2e_require_tools
     mkdir -p "$E2E_ARTIFACTS"
     # Nothing from the caller's session may leak in: no D-Bus session (so Qt talks XEmbed to trayer
@@ -126,6 +132,10 @@ e2e_start_desktop() {
         e2e_spawn "$E2E_TMP/openbox.log" openbox
         e2e_wait_until 10 e2e_wm_running || e2e_fail "openbox did not start"
     fi
+}
+
+# e2e_start_tray: a real XEmbed notification area (trayer) at the top right; sets E2E_TRAY_PANEL.
+e2e_start_tray() {
     e2e_spawn "$E2E_TMP/trayer.log" trayer --edge top --align right --widthtype request --height 32 \
         --transparent false
     e2e_wait_until 10 e2e_find_tray_panel || e2e_fail "trayer did not start: $(cat "$E2E_TMP/trayer.log")"

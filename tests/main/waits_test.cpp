@@ -6,6 +6,7 @@
 #include "ui/about/frmAbout.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSessionManager>
@@ -125,9 +126,11 @@ TEST_F(Waits, ALookupAnswersOnlyThePanelThatAskedAndClosingDropsIt) {
     EXPECT_EQ(panel(), "gone.example 192.0.2.7:80");
 }
 
-// A log-off request may still be cancelled: it saves and the program stays; the quit ends it.
+// A log-off request may still be cancelled: it saves and the program stays. The session's end comes
+// as the application's quit event, and ends the program even with the window shown on a desktop
+// without a notification area, where the window refuses to close (it minimises instead).
 TEST_F(Waits, ALogOffRequestOnlySavesAndTheQuitEnds) {
-    frmMain& w = Make();
+    frmMain& w = Make(false);
     int unloaded = 0;
     QObject::connect(&w, &frmMain::unloaded, [&] { ++unloaded; });
     w.Form_Load();
@@ -144,9 +147,36 @@ TEST_F(Waits, ALogOffRequestOnlySavesAndTheQuitEnds) {
     EXPECT_EQ(Stored(StoreNames::Settings, StoreNames::MainFormWidth),
               QString::number(w.OuterSizeTwips().width));
 
-    ASSERT_TRUE(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(qApp, &quit);
     EXPECT_EQ(unloaded, 1);
     EXPECT_FALSE(w.Tray1().IsVisible());
+    EXPECT_FALSE(w.isVisible());
+}
+
+// At login the panel may come up after the program: the wait ends as soon as the desktop has one,
+// or when the limit has passed without one.
+TEST_F(Waits, TheWaitForANotificationAreaEndsWhenOneAppearsOrAtTheLimit) {
+    frmMain& w = Make();
+    for (const int appearsOnAsk : {3, 0}) {
+        int asked = 0;
+        QList<bool> settled;
+        const QMetaObject::Connection watch = QObject::connect(&w.tray(), &MainTray::notificationAreaSettled,
+                                                               &w, [&](bool found) { settled << found; });
+        const auto limit = appearsOnAsk ? std::chrono::milliseconds(20000) : std::chrono::milliseconds(300);
+        QElapsedTimer waited;
+        waited.start();
+        w.tray().WaitForNotificationArea([&] { return ++asked == appearsOnAsk; }, limit);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !settled.isEmpty(); }, 25000));
+        QTest::qWait(3 * int(MainTray::AreaPollInterval.count())); // asks no more once settled
+        EXPECT_EQ(settled, QList<bool>{appearsOnAsk != 0});
+        if (appearsOnAsk) {
+            EXPECT_EQ(asked, appearsOnAsk);
+        } else {
+            EXPECT_GE(waited.elapsed(), 300);
+        }
+        QObject::disconnect(watch);
+    }
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "tests/support/TempConfigHome.h"
 
 #include <QStringList>
+#include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -86,6 +87,11 @@ protected:
         for (int i = 0; i < up + down; ++i)
             AddService(QStringLiteral("s%1").arg(i), i < up ? listener.port() : closedPort);
     }
+    // A whole cycle: the probes yield to the event loop now and then, so it may end after the call.
+    void RunCycle(bool silent = true) {
+        cycle.CheckServices(silent);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !state.blnCheckInProgress; }, 20000));
+    }
     // The calls without the tooltip and icon refreshes.
     QStringList Dialogue() const {
         QStringList calls = window.calls;
@@ -104,3 +110,6 @@ protected:
     CheckCycle cycle{state, window, window, socket, clock};
     Schedule schedule{state, clock};
 };
+inline void PrintTo(const QStringList& list, std::ostream* os) {
+    *os << list.join(", ").toStdString();
+}

@@ -1,7 +1,9 @@
 #include "tests/monitor/CycleFakes.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 #include <cmath>
 
 namespace {
@@ -37,7 +39,7 @@ TEST_P(LightChoice, CountsChoosesTheLightAndSumsUp) {
     Store(StoreNames::Green, c.green);
     Store(StoreNames::Yellow, c.yellow);
 
-    cycle.CheckServices(true);
+    RunCycle();
 
     EXPECT_EQ(state.ServiceUp, QList<bool>(c.up, true) + QList<bool>(c.down, false));
     EXPECT_EQ(state.CurrentLight, c.light);
@@ -62,8 +64,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CycleTest, TwoCyclesInOrderWithTheTooltipsByteForByte) {
     AddServices(3, 1);
     window.mainWindowVisible = true;
-    cycle.CheckServices(true);
+    RunCycle();
     cycle.RefreshStatus(true);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !state.blnCheckInProgress; }, 20000));
 
     const QString yellow = Status(LightYellow);
     EXPECT_EQ(window.calls,
@@ -97,10 +100,10 @@ TEST_P(Flashing, OnlyWhenTheLightGotWorseAndTheIconShows) {
     Store(StoreNames::Green, c.firstGreen);
     Store(StoreNames::Sound, c.sound);
     window.trayVisible = c.trayVisible;
-    cycle.CheckServices(true); // the first cycle has nothing to compare with
+    RunCycle(); // the first cycle has nothing to compare with
     Store(StoreNames::Green, c.secondGreen);
     window.calls.clear();
-    cycle.CheckServices(true);
+    RunCycle();
 
     // What follows the light of the second cycle, up to its unlock: the summary, then the flash's
     // first image (the rest follows on its timer) and the alarm.
@@ -187,13 +190,15 @@ INSTANTIATE_TEST_SUITE_P(
         NoServicesCase{"ExitWhileAsking", false, false, true, {"Lock", "Ask", "Unlock"}, {Question}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// While the question is open nothing starts; the refresh asked for meanwhile runs once it has ended.
 TEST_F(CycleTest, NothingStartsWhileTheNoServicesQuestionIsOpen) {
     Store(StoreNames::Frequency, "0");
     schedule.LoadCheckFrequency();
     QObject::connect(&schedule, &Schedule::due, [this] { cycle.CheckServices(true); });
     bool dueWhileAsking = false;
     window.whileAsking = [&] {
-        clock.now = clock.now.addSecs(3600);
+        window.whileAsking = nullptr;
+        clock.Advance(std::chrono::hours(1));
         dueWhileAsking = schedule.IsDue();
         schedule.Tick();
         cycle.CheckServices(false);
@@ -201,9 +206,45 @@ TEST_F(CycleTest, NothingStartsWhileTheNoServicesQuestionIsOpen) {
     };
 
     cycle.CheckServices(false);
-
     EXPECT_TRUE(dueWhileAsking);
     EXPECT_EQ(Dialogue(), (QStringList{"Lock", "Ask", "Inform", "Unlock"}));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window.Count("Unlock") == 2; }, 10000));
+    EXPECT_EQ(Dialogue().mid(4), (QStringList{"Lock", "Ask", "Inform", "Unlock", "ClearBoard", "Display"}));
+}
+
+// Near services answer at once; the cycle still hands the event loop a turn between its slices.
+// Meanwhile nothing starts a second cycle, a refresh asked for waits for the end, and the program's
+// end stops the cycle before its next slice.
+TEST_F(CycleTest, ACycleOfNearServicesYieldsBetweenSlices) {
+    AddServices(2, 2);
+    window.mainWindowVisible = true;
+    cycle.SetSliceBudget(std::chrono::microseconds(0)); // one probe a slice
+    int probedWhenTheLoopRan = -1;
+    QTimer::singleShot(0, [&] { probedWhenTheLoopRan = state.CurrentServiceIndex; });
+
+    cycle.CheckServices(true);
+    ASSERT_TRUE(state.blnCheckInProgress);
+    EXPECT_FALSE(cycle.CanStart());
+    cycle.RefreshStatus(false);
+    cycle.RefreshStatus(true);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window.Count("Unlock") == 2; }, 20000));
+    EXPECT_GE(probedWhenTheLoopRan, 0);
+    EXPECT_LT(probedWhenTheLoopRan, 3);
+    EXPECT_EQ(state.ServiceUp, (QList<bool>{true, true, false, false}));
+    EXPECT_EQ(Dialogue().filter(QRegularExpression("^(Lock|Display|ClearBoard)$")),
+              (QStringList{"Lock", "Display", "Lock", "Display", "ClearBoard", "Display"}));
+
+    // A stop during the pause between slices: nothing more is probed or shown.
+    window.calls.clear();
+    cycle.CheckServices(true);
+    ASSERT_TRUE(state.blnCheckInProgress);
+    cycle.RefreshStatus(false);
+    state.blnExitRequested = true;
+    cycle.Stop();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(state.ServiceUp, (QList<bool>{true, false, false, false}));
+    EXPECT_EQ(Dialogue(), (QStringList{"Lock", "Unlock"}));
 }
 
 TEST_F(CycleTest, ExitDuringAProbeStopsBeforeTheNextOneAndStartsNothingNew) {

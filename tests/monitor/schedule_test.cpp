@@ -4,7 +4,10 @@
 #include <QTimer>
 
 namespace {
-const QDateTime Noon(QDate(2026, 3, 2), QTime(12, 0));
+using std::chrono::hours;
+using std::chrono::milliseconds;
+using std::chrono::minutes;
+using std::chrono::seconds;
 
 class ScheduleTest : public CycleTest {
 protected:
@@ -12,32 +15,49 @@ protected:
         Store(StoreNames::Frequency, stored);
         schedule.LoadCheckFrequency();
     }
-    bool DueAt(const QDateTime& when) {
-        clock.now = when;
+    // Is a cycle due once `since` has passed on the boot clock since the last check?
+    bool DueAfter(std::chrono::nanoseconds since) {
+        clock.sinceBoot = *state.LastCheckSinceBoot + since;
         return schedule.IsDue();
     }
-    // A tick at `when`; the number of cycles started so far.
-    int TickAt(const QDateTime& when) {
-        clock.now = when;
+    // A tick after `by` more time; the number of cycles started so far.
+    int TickAfter(milliseconds by) {
+        clock.Advance(by);
         schedule.Tick();
         return window.Count("Lock");
     }
 };
 
 TEST_F(ScheduleTest, DueOnlyAfterMoreThanTheInterval) {
-    state.LastCheckTime = Noon;
+    state.LastCheckSinceBoot = hours(5);
     const std::pair<const char*, int> cases[] = {{"0", 5},   {"4", 30},   {" 1 ", 10},
                                                  {"9", 120}, {"-1", 120}, {"x", 120}};
-    for (const auto& [stored, minutes] : cases) {
+    for (const auto& [stored, interval] : cases) {
         LoadFrequency(stored);
-        const QDateTime end = Noon.addSecs(60 * minutes);
-        EXPECT_EQ(QList<bool>({DueAt(end.addMSecs(-1)), DueAt(end), DueAt(end.addMSecs(1))}),
+        EXPECT_EQ(QList<bool>({DueAfter(minutes(interval) - milliseconds(1)), DueAfter(minutes(interval)),
+                               DueAfter(minutes(interval) + milliseconds(1))}),
                   QList<bool>({false, false, true}))
             << stored;
     }
-    // A clock set back makes nothing due until it has passed the last check again.
-    EXPECT_FALSE(DueAt(Noon.addSecs(-3600)));
-    EXPECT_FALSE(DueAt(Noon.addDays(-1).addSecs(7201)));
+}
+
+// The wall clock moves back or forward by a day, or the machine sleeps: the schedule follows the
+// time that really passed, and "Status as of" keeps the wall time of the check.
+TEST_F(ScheduleTest, FollowsTheBootClockWhateverTheWallClockDoes) {
+    AddServices(1, 0);
+    QObject::connect(&schedule, &Schedule::due, [&] { cycle.CheckServices(true); });
+    LoadFrequency("0");
+    ASSERT_EQ(TickAfter(seconds(10)), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state.blnCheckInProgress; }, 10000));
+    const QDateTime checkedAt = clock.now;
+    EXPECT_EQ(state.LastCheckTime, checkedAt);
+
+    clock.now = clock.now.addDays(-1); // set back: the next check still comes five minutes on
+    EXPECT_EQ(QList<int>({TickAfter(minutes(5)), TickAfter(milliseconds(1))}), QList<int>({1, 2}));
+    clock.now = clock.now.addDays(2); // set forward: nothing is due early
+    EXPECT_EQ(TickAfter(seconds(10)), 2);
+    clock.sinceBoot += hours(8); // a night asleep counts, though no tick came meanwhile
+    EXPECT_EQ(TickAfter(milliseconds(0)), 3);
 }
 
 TEST_F(ScheduleTest, AnEmptyFrequencyIsSeededAndTheTimerTicks) {
@@ -51,7 +71,7 @@ TEST_F(ScheduleTest, AnEmptyFrequencyIsSeededAndTheTimerTicks) {
     QEventLoop loop;
     QObject::connect(&schedule, &Schedule::due, &loop, &QEventLoop::quit);
     QTimer::singleShot(5000, &loop, [&] { loop.exit(1); });
-    EXPECT_EQ(loop.exec(), 0); // LastCheckTime is null, so the first tick is due
+    EXPECT_EQ(loop.exec(), 0); // no check yet, so the first tick is due
 }
 
 // Ticks start a real cycle only when due, and any cycle, a manual one too, restarts the interval.
@@ -60,12 +80,11 @@ TEST_F(ScheduleTest, TicksStartCyclesAndAManualCheckRestartsTheInterval) {
     QObject::connect(&schedule, &Schedule::due, [&] { cycle.CheckServices(true); });
     LoadFrequency("0");
 
-    EXPECT_EQ(TickAt(Noon), 1); // no cycle yet in this process
-    EXPECT_EQ(TickAt(Noon.addSecs(120)), 1);
-    clock.now = Noon.addSecs(180);
+    EXPECT_EQ(TickAfter(seconds(0)), 1); // no cycle yet in this process
+    EXPECT_EQ(TickAfter(seconds(120)), 1);
+    clock.Advance(seconds(60));
     cycle.RefreshStatus(false);
-    EXPECT_EQ(QList<int>({TickAt(Noon.addSecs(301)), TickAt(Noon.addSecs(480)),
-                          TickAt(Noon.addSecs(480).addMSecs(1))}),
+    EXPECT_EQ(QList<int>({TickAfter(seconds(121)), TickAfter(seconds(179)), TickAfter(milliseconds(1))}),
               QList<int>({2, 2, 3}));
     EXPECT_EQ(state.ServiceUp, QList<bool>{true});
 }

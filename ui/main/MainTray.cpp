@@ -33,6 +33,27 @@ MainTray::MainTray(std::unique_ptr<TrayBackend> backend, QObject* parent)
         emit leftClicked();
     });
     connect(m_tray.get(), &Tray::RightClick, this, [] { qCInfo(lcTray).noquote() << "click RightClick"; });
+    m_areaPoll.setInterval(AreaPollInterval);
+    connect(&m_areaPoll, &QTimer::timeout, this, &MainTray::PollNotificationArea);
+}
+
+void MainTray::WaitForNotificationArea(std::function<bool()> available, std::chrono::milliseconds limit) {
+    m_areaAvailable = std::move(available);
+    m_areaLimit = limit;
+    m_areaWaited.start();
+    qCInfo(lcTray).noquote() << "waiting for a notification area, at most" << limit.count() << "ms";
+    m_areaPoll.start();
+    PollNotificationArea();
+}
+
+void MainTray::PollNotificationArea() {
+    const bool found = m_areaAvailable();
+    if (!found && m_areaWaited.elapsed() < m_areaLimit.count())
+        return;
+    m_areaPoll.stop();
+    qCInfo(lcTray).noquote() << (found ? "notification area found after" : "no notification area after")
+                             << m_areaWaited.elapsed() << "ms";
+    emit notificationAreaSettled(found);
 }
 
 void MainTray::SetStatusImage(const QIcon& icon, const QString& name) {

@@ -4,8 +4,12 @@
 #include "monitor/Light.h"
 #include "ui/tray/Tray.h"
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QObject>
+#include <QTimer>
+#include <chrono>
+#include <functional>
 #include <memory>
 
 class TrayBackend;
@@ -28,6 +32,12 @@ public:
     void ShowIcon(bool visible);
     void RemoveForGood();
 
+    // At login the panel often starts after the program. Asks `available` now and then (Qt 6 gives no
+    // public signal for it) until it says yes or `limit` has passed, then emits
+    // notificationAreaSettled once. An icon shown meanwhile enters the area as soon as it appears.
+    void WaitForNotificationArea(std::function<bool()> available, std::chrono::milliseconds limit);
+    static constexpr std::chrono::milliseconds AreaPollInterval{200};
+
     QString TrayToolTip() const override;
     void SetTrayToolTip(const QString& text) override;
     void SetTrayImageToLight(Light light) override;
@@ -38,6 +48,8 @@ public:
 signals:
     // A left click, in whichever event mode the control reports it.
     void leftClicked();
+    // The wait for a notification area has ended: `found`, or the limit passed without one.
+    void notificationAreaSettled(bool found);
 
 private:
     std::unique_ptr<Tray> m_tray;
@@ -45,4 +57,10 @@ private:
     QString m_statusImageName;
     QString m_imageName; // what the icon shows now
     bool m_removedForGood = false;
+
+    void PollNotificationArea();
+    std::function<bool()> m_areaAvailable;
+    std::chrono::milliseconds m_areaLimit{0};
+    QElapsedTimer m_areaWaited;
+    QTimer m_areaPoll;
 };

@@ -37,6 +37,7 @@ frmMain::frmMain() : frmMain(Options{}) {}
 
 frmMain::frmMain(Options options)
     : m_clock(options.clock ? *options.clock : m_systemClock), m_twips(this),
+      m_askDesktopForTray(!options.trayAvailable && !options.trayBackend),
       m_trayAvailable(options.trayAvailable.value_or(options.trayBackend != nullptr || Tray::IsAvailable())),
       m_tray(std::move(options.trayBackend)), m_schedule(m_state, m_clock),
       m_cycle(m_state, *this, m_tray, m_socket, m_clock) {
@@ -77,11 +78,22 @@ frmMain::frmMain(Options options)
     });
     // Choosing the notification opens the window as a click on the icon does.
     connect(&m_notifier, &DesktopNotifier::activated, this, &frmMain::RestoreFromTray);
+    connect(&m_tray, &MainTray::notificationAreaSettled, this, [this](bool found) {
+        m_trayAvailable = found;
+        // Without a notification area the window is the only way to reach the program.
+        if (!found && !m_unloading)
+            show();
+    });
     // A log-off request may still be cancelled: the program saves, and ends only when the
     // application is really told to quit.
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { CommitData(); });
         connect(gui, &QCoreApplication::aboutToQuit, this, &frmMain::Unload);
+        // The session manager's "die" arrives as the application's quit event. Qt first asks the windows
+        // to close and gives the quit up when one stays shown: this window refuses (it hides instead),
+        // Qt stops asking there, and the icon's own window, when its turn had not come yet (the order
+        // varies), stays shown. So the end is ours to do, before Qt's round.
+        gui->installEventFilter(this);
     }
 }
 
@@ -239,9 +251,12 @@ void frmMain::Form_Load() {
     m_tray.Control().setEventMode(1);
     if (m_state.LastCheckTime.isNull()) {
         m_tray.ShowIcon(true);
-        // Without a notification area the window is the only way to reach the program.
+        // Without a notification area the window is the only way to reach the program; at login the
+        // panel often comes up a little after the program, so it is given a moment to appear.
         if (m_trayAvailable)
             hide();
+        else if (m_askDesktopForTray)
+            m_tray.WaitForNotificationArea(&Tray::IsAvailable, NotificationAreaWait);
         else
             show();
         m_cycle.CheckServices(false);
@@ -270,6 +285,12 @@ void frmMain::Unload() {
     m_tray.RemoveForGood();
     hide();
     emit unloaded();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Quit && watched == QCoreApplication::instance())
+        Unload();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

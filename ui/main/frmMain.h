@@ -24,6 +24,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -122,6 +123,8 @@ public:
     QAction* mnuAbout = nullptr;
 
     static constexpr const char* HyperlinkTarget = "http://www.vantrel.example/?ad=qorvix1";
+    // How long start-up waits for a notification area that is not there yet before it shows the window.
+    static constexpr std::chrono::seconds NotificationAreaWait{10};
 
     // CheckHost
     void LockCommands() override;
@@ -140,6 +143,7 @@ signals:
     void unloaded();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -181,6 +185,7 @@ private:
     std::optional<BoardLayout::OuterSize> m_layoutSize; // of the last layout
     std::optional<BoardLayout::OuterSize> m_savedSize;  // as the store holds it
     SocketControl m_socket;
+    bool m_askDesktopForTray = false; // no backend or availability given: the desktop's own area
     bool m_trayAvailable = false;
     MainTray m_tray;
     Schedule m_schedule;
