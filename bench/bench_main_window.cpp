@@ -6,6 +6,7 @@
 // chosen with QT_QPA_PLATFORM.
 //
 //   bench_main_window [--services=100000]
+#include "bench/ResidentMemory.h"
 #include "core/SettingsStore.h"
 #include "core/StoreNames.h"
 #include "monitor/CheckState.h"
@@ -24,16 +25,6 @@
 
 namespace {
 using Steady = std::chrono::steady_clock;
-
-long ResidentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 double MsSince(Steady::time_point start) {
     return std::chrono::duration<double, std::milli>(Steady::now() - start).count();

@@ -9,6 +9,7 @@
 // Prints each cycle's duration against S x time-out and N x time-out, resident memory and open
 // descriptors before and after, and "soak-result:" lines that bench/report.sh reads.
 #include "bench/QuietCheckHost.h"
+#include "bench/ResidentMemory.h"
 #include "core/SettingsStore.h"
 #include "core/SocketControl.h"
 #include "core/StoreNames.h"
@@ -62,16 +63,6 @@ Options ParseOptions(int argc, char** argv) {
         value("cycles", o.cycles);
     }
     return o;
-}
-
-long ResidentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
 }
 
 void Store(const QString& section, const QString& key, const QString& value) {
