@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -174,13 +175,19 @@ TEST(StorePlaces, FileTheUserMayNotReadIsToldAsUnreadableNotAsEmpty) {
     for (const QString& mine : {home.path(), home.storeFolder()})
         ASSERT_EQ(::chown(QFile::encodeName(mine).constData(), nobody->pw_uid, nobody->pw_gid), 0);
 
+    // This program may lie in a folder that nobody cannot enter (a clone under /root): run a copy.
+    QTemporaryDir binFolder;
+    const QString copy = binFolder.filePath(QStringLiteral("child"));
+    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+    ASSERT_EQ(::chmod(QFile::encodeName(binFolder.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(copy).constData(), 0755), 0);
+
     QProcess child;
     QStringList environment = QProcess::systemEnvironment();
     environment << "VANTREL_PLACES_CHILD=1"; // XDG_CONFIG_HOME is the temporary one already
     child.setEnvironment(environment);
     child.start("setpriv", {"--reuid=" + QString::number(nobody->pw_uid),
-                            "--regid=" + QString::number(nobody->pw_gid), "--clear-groups",
-                            QCoreApplication::applicationFilePath()});
+                            "--regid=" + QString::number(nobody->pw_gid), "--clear-groups", copy});
     ASSERT_TRUE(child.waitForFinished(30000)) << child.errorString().toStdString();
     ASSERT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
     const QStringList lines = QString::fromUtf8(child.readAllStandardOutput()).split('\n');
@@ -235,11 +242,12 @@ TEST(StorePlaces, DamagedStoreThatCannotBeReplacedIsKeptOnceAndToldAsStillDamage
     WriteFile(target, damaged);
     if (::geteuid() == 0) {
         // Root writes through any mode: a read-only mount in a mount namespace of this test's own.
-        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
             ::mount(QFile::encodeName(readOnly).constData(), QFile::encodeName(readOnly).constData(), nullptr,
                     MS_BIND, nullptr) != 0 ||
-            ::mount(nullptr, QFile::encodeName(readOnly).constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY,
-                    nullptr) != 0)
+            ::mount(nullptr, QFile::encodeName(readOnly).constData(), nullptr,
+                    MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
             GTEST_SKIP() << "cannot make a read-only mount: " << std::strerror(errno);
     } else {
         ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0500), 0);
