@@ -16,7 +16,7 @@ public:
     virtual void ShowMainWindow() = 0;
     virtual bool IsMainWindowVisible() const = 0;
     virtual void DisplayServiceStatus() = 0;
-    virtual void ClearBoardRows() = 0; // destroy rows 1.., hide row 0
+    virtual void ClearBoardRows() = 0; // the board shows no rows until the next rebuild
     virtual bool AskYesNo(const QString& text) = 0; // true for Yes
     virtual void Inform(const QString& text) = 0;   // OK only, no icon
     virtual void PlayAlarm() = 0;                   // sos.wav beside the program; failures ignored
