@@ -167,7 +167,13 @@ TEST_F(Board, FocusComesBackToTheCommandThatStartedACheck) {
     w.show();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    // While commands are locked the focus waits on the board, where Enter does nothing.
     w.cmdStatus()->setFocus();
+    w.LockCommands();
+    EXPECT_EQ(w.focusWidget(), View());
+    w.UnlockCommands();
+    EXPECT_EQ(w.focusWidget(), w.cmdStatus());
+
     QTest::keyClick(w.cmdStatus(), Qt::Key_Space);
     ASSERT_TRUE(w.checkState().blnCheckInProgress || w.RowCount() == 1);
     Settle();

@@ -340,6 +340,10 @@ void frmMain::LockCommands() {
     // The button loses the focus while disabled; it gets it back when the check ends, unless the user
     // has put the focus somewhere else meanwhile, so the next key press checks again.
     m_focusBeforeLock = focusWidget() == cmdStatus() ? cmdStatus() : nullptr;
+    // Meanwhile the focus waits on the board, where a key does nothing during a check, not on the
+    // control after the button (the link, which a second Enter would open).
+    if (m_focusBeforeLock)
+        pctStatus()->setFocus(Qt::OtherFocusReason);
     cmdStatus()->setEnabled(false);
     setCursor(Qt::WaitCursor);
     Tools->menuAction()->setEnabled(false);
