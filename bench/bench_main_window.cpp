@@ -57,12 +57,17 @@ int main(int argc, char** argv) {
     list.reserve(services);
     QList<bool> up;
     QList<float> times;
+    QList<ProbeOutcome> outcomes;
     for (int i = 0; i < services; ++i) {
         list.append({QStringLiteral("service%1.example").arg(i),
                      QStringLiteral("10.0.%1.%2:80").arg(i / 250 % 256).arg(i % 250 + 1)});
         up.append(i % 3 != 0);
         times.append(static_cast<float>(i % 40));
+        outcomes.append({up.last() ? ProbeReason::Open : ProbeReason::Refused, {}});
     }
+    // A cycle's whole result, with since-when, so each row has its state text to build.
+    state.History.Record(list, up, QDateTime::currentDateTime());
+    state.Outcome = std::move(outcomes);
     state.ServiceList = std::move(list);
     state.ServiceUp = std::move(up);
     state.ResponseTime = std::move(times);
