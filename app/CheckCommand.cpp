@@ -1,5 +1,6 @@
 #include "app/CheckCommand.h"
 
+#include "app/CommandLine.h"
 #include "core/SettingsStore.h"
 #include "core/SocketControl.h"
 #include "core/StoreNames.h"
@@ -27,22 +28,17 @@ ProbeOutcome ProbeAndWait(SocketControl& socket, const clsConverter& converter, 
     return *outcome;
 }
 
-void Print(std::FILE* out, const QString& text) {
-    std::fputs(text.toUtf8().constData(), out);
-    std::fflush(out);
-}
-
 } // namespace
 
 int RunCheckCommand(std::optional<qint16> timeoutMs, std::FILE* out) {
     using namespace PluginReport;
     if (const QString problem = StoreReadProblem(StoreNames::App); !problem.isEmpty()) {
-        Print(out, UnknownLine(problem) + QLatin1Char('\n'));
+        PrintText(out, UnknownLine(problem) + QLatin1Char('\n'));
         return Unknown;
     }
     const auto services = GetAllSettings(StoreNames::App, StoreNames::Services);
     if (!services) {
-        Print(out, NoServicesLine() + QLatin1Char('\n'));
+        PrintText(out, NoServicesLine() + QLatin1Char('\n'));
         return Unknown;
     }
 
@@ -62,6 +58,6 @@ int RunCheckCommand(std::optional<qint16> timeoutMs, std::FILE* out) {
     const Light light = ChooseLight(UpCount(results), static_cast<int>(results.size()),
                                     ReadThreshold(StoreNames::Green, CheckDefaults::GreenPercent),
                                     ReadThreshold(StoreNames::Yellow, CheckDefaults::YellowPercent));
-    Print(out, Report(light, results));
+    PrintText(out, Report(light, results));
     return StatusOf(light);
 }

@@ -132,3 +132,8 @@ QString NoGraphicalSession(const QString& why) {
 }
 
 } // namespace CommandLineTexts
+
+void PrintText(std::FILE* stream, const QString& text) {
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fflush(stream);
+}

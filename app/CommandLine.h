@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdio>
 #include <optional>
 
 // What the command line asks for. It is read before any application object exists, so the modes
@@ -22,6 +23,10 @@ CommandLine ParseCommandLine(const QStringList& arguments);
 
 // The usage text of --help, every option listed.
 QString UsageText();
+
+// Writes `text` to a terminal stream as UTF-8 and flushes it, so lines keep their order across
+// stdout and stderr.
+void PrintText(std::FILE* stream, const QString& text);
 
 namespace CommandLineTexts {
 inline const QString Program = QStringLiteral("vantrel-local");

@@ -15,13 +15,13 @@
 
 namespace {
 
-void Print(std::FILE* stream, const QString& line) {
-    std::fputs((line + QLatin1Char('\n')).toUtf8().constData(), stream);
+void PrintLine(std::FILE* stream, const QString& line) {
+    PrintText(stream, line + QLatin1Char('\n'));
 }
 
 // Warnings (a damaged store, say) go to the terminal or cron's mail, never to the journal.
 void WarnOnStandardError(QtMsgType, const QMessageLogContext&, const QString& message) {
-    Print(stderr, CommandLineTexts::Program + QStringLiteral(": ") + message);
+    PrintLine(stderr, CommandLineTexts::Program + QStringLiteral(": ") + message);
 }
 
 // The modes that answer on the terminal: no display, no session bus, no single-instance hand-over.
@@ -30,10 +30,10 @@ int RunCommand(int argc, char** argv, const CommandLine& command) {
     qInstallMessageHandler(WarnOnStandardError);
     switch (command.mode) {
     case CommandLine::Mode::Help:
-        std::fputs(UsageText().toUtf8().constData(), stdout);
+        PrintText(stdout, UsageText());
         return 0;
     case CommandLine::Mode::Version:
-        Print(stdout, CommandLineTexts::VersionLine());
+        PrintLine(stdout, CommandLineTexts::VersionLine());
         return 0;
     case CommandLine::Mode::Check:
         return RunCheckCommand(command.timeoutMs, stdout);
@@ -41,7 +41,7 @@ int RunCommand(int argc, char** argv, const CommandLine& command) {
     case CommandLine::Mode::Tray:
         break;
     }
-    Print(stderr, CommandLineTexts::InvalidOption(command.error));
+    PrintLine(stderr, CommandLineTexts::InvalidOption(command.error));
     // A monitoring system reads 3 as UNKNOWN; elsewhere 2 is the usual answer to a wrong usage.
     return command.checkRequested ? 3 : 2;
 }
@@ -49,7 +49,7 @@ int RunCommand(int argc, char** argv, const CommandLine& command) {
 int RunTrayProgram(int argc, char** argv, const CommandLine& command) {
     // Without a display the toolkit would abort inside QApplication's constructor.
     if (const QString why = UnreachableDisplay(command.platform, command.display); !why.isEmpty()) {
-        Print(stderr, CommandLineTexts::NoGraphicalSession(why));
+        PrintLine(stderr, CommandLineTexts::NoGraphicalSession(why));
         return 1;
     }
 
